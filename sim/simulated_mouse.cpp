@@ -148,7 +148,7 @@ bool SimulatedMouse::BluetoothConnected() const {
 std::string SimulatedMouse::TakeLocked(Link link, const uint8_t* data, std::size_t length,
                                        MouseSettings& target, bool& complete) {
     complete = false;
-    if (link != Link::Bluetooth && length > 0 && data[0] == kReportMacro) {
+    if (link != Link::Bluetooth && data != nullptr && length > 0 && data[0] == kReportMacro) {
         auto result = assemblers_[Index(link)].Feed(data, length, link == Link::Receiver);
         switch (result.step) {
             case MacroFrameAssembler::Step::Rejected:

@@ -183,6 +183,10 @@ TEST_F(ReportDecodingTest, LinksThatAreDownRefuseTransfersAndLogThem) {
     EXPECT_EQ(log[0].reason, "link down");
     mouse.ClearLog();
     EXPECT_TRUE(mouse.Log().empty());
+
+    // A transfer without bytes is refused by the mouse, not dereferenced.
+    EXPECT_TRUE(mouse.Receive(Link::Cable, nullptr, 64));
+    EXPECT_FALSE(LastEntry().accepted);
 }
 
 }  // namespace
