@@ -1,0 +1,80 @@
+// Test frames written out from the report tables: a length and the bytes at given offsets; every
+// other byte is 0, as the tables say of unused bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+namespace sim::test {
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes Frame(std::size_t length, std::initializer_list<std::pair<std::size_t, Bytes>> parts) {
+    Bytes frame(length, 0);
+    for (const auto& [offset, bytes] : parts) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            frame.at(offset + i) = bytes[i];
+        }
+    }
+    return frame;
+}
+
+// A product-default DPI report: 800..6000 DPI on stages 1..6, stage 3 current, default colours.
+inline Bytes DefaultDpiReport() {
+    return Frame(56,
+                 {{0, {0x04, 0x38, 0x01, 0x08, 0x08, 0x3F, 0x00, 0x00}},
+                  {8, {0x20, 0xB0, 0x40, 0x60, 0x80, 0x70, 0x00, 0x00}},
+                  {16, {0x03, 0x04, 0x06, 0x09, 0x0C, 0x17, 0x00, 0x00}},
+                  {24, {0x03}},
+                  {25, {0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00,
+                        0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0x40, 0x00, 0xFF, 0xFF, 0xFF}},
+                  {49, {0x02, 0x0F, 0x21}}});
+}
+
+// Stages 1, 3 and 6 in use (mask 0x25): 400, 2000 and 26000 DPI; stage 3 current.
+inline Bytes SparseDpiReport() {
+    return Frame(56, {{0, {0x04, 0x38, 0x01, 0x0A, 0x07, 0x25}},
+                      {8, {0x90, 0x00, 0xD0, 0x00, 0x00, 0x90, 0x00, 0x00}},
+                      {16, {0x01, 0x00, 0x07, 0x00, 0x00, 0x65, 0x00, 0x00}},
+                      {24, {0x03}},
+                      {25, {0x11, 0x22, 0x33}},
+                      {31, {0x44, 0x55, 0x66}},
+                      {40, {0x77, 0x88, 0x99}},
+                      {49, {0x02, 0x05, 0x95}}});
+}
+
+inline Bytes DefaultLightingReport() {
+    return {0x05, 0x0F, 0x01, 0x10, 0x03, 0xA8, 0x00, 0x00,
+            0xFF, 0x01, 0x00, 0x01, 0xBB, 0x00, 0x00};
+}
+
+inline Bytes StartReport() {
+    return {0x0C, 0x0A, 0x01, 0xFE, 0x02, 0xFD, 0x00, 0x00, 0x00, 0x00};
+}
+
+inline Bytes DefaultRateReport() {
+    return {0x06, 0x09, 0x01, 0x04, 0xFB, 0x00, 0x00, 0x00, 0x00};
+}
+
+// Macro 3: repeat mode 1, repeat count 1, five pairs: A pressed for 50 ms, A released with a
+// 1300 ms delay split into (0x8B, A) and (6, 0x03), left button pressed (delay 0), left button
+// released after 1270 ms.
+inline constexpr uint8_t kMacroPairs[] = {0x05, 0x04, 0x8B, 0x04, 0x06,
+                                          0x03, 0x01, 0xF1, 0xFF, 0xF1};
+
+inline Bytes MacroFrame0() {
+    return Frame(64, {{0, {0x09, 0x40, 0x03, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01}},
+                      {29, {0x05}},
+                      {30, Bytes(std::begin(kMacroPairs), std::end(kMacroPairs))}});
+}
+inline Bytes MacroFrame1() {
+    return Frame(64, {{0, {0x09, 0x40, 0x03, 0x01}}});
+}
+inline Bytes MacroFrame2(uint8_t mark) {
+    return Frame(64, {{0, {0x09, mark, 0x03, 0x02}}, {10, {0x03, 0x8A}}});
+}
+
+}  // namespace sim::test
