@@ -1,0 +1,253 @@
+// Input hook library: system-wide key and mouse-button input on the X display, through XInput2 raw
+// events, posted to the program's window as message 1034 with Windows virtual-key codes and mouse
+// message numbers. Raw events reach us whichever window has the focus, and a held key does not
+// repeat in them.
+#include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "drivers/hook/evdev_virtual_keys.h"
+#include "link/driver_abi.h"
+
+namespace {
+
+// X reports key codes offset by 8 from the kernel's evdev codes.
+constexpr uint32_t kXKeycodeOffset = 8;
+
+class InputHook {
+public:
+    ~InputHook() { Stop(); }
+
+    // Starts listening (once) and routes input to the window. False when no X display answers or
+    // the server lacks XInput2.
+    bool Install(const TalvoreWindow* window, bool keys) {
+        std::lock_guard lock(mutex_);
+        if (window != nullptr) {
+            window_ = *window;
+        }
+        keysInstalled_ = keysInstalled_ || keys;
+        mouseInstalled_ = true;
+        mouseEnabled_ = true;
+        return StartLocked();
+    }
+
+    void RemoveKeys() {
+        std::lock_guard lock(mutex_);
+        keysInstalled_ = false;
+        StopIfUnusedLocked();
+    }
+
+    void RemoveMouse() {
+        std::lock_guard lock(mutex_);
+        mouseInstalled_ = false;
+        StopIfUnusedLocked();
+    }
+
+    void Enable(bool on) { enabled_ = on; }
+    void EnableMouse(bool on) { mouseEnabled_ = on; }
+
+    void Stop() {
+        std::lock_guard lock(mutex_);
+        StopLocked();
+    }
+
+private:
+    bool StartLocked() {
+        if (thread_.joinable()) {
+            return true;
+        }
+        Display* display = XOpenDisplay(nullptr);
+        if (display == nullptr) {
+            return false;
+        }
+        int event = 0;
+        int error = 0;
+        int major = 2;
+        int minor = 0;
+        if (!XQueryExtension(display, "XInputExtension", &xiOpcode_, &event, &error) ||
+            XIQueryVersion(display, &major, &minor) != Success) {
+            XCloseDisplay(display);
+            return false;
+        }
+        unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+        XISetMask(bits, XI_RawKeyPress);
+        XISetMask(bits, XI_RawKeyRelease);
+        XISetMask(bits, XI_RawButtonPress);
+        XISetMask(bits, XI_RawButtonRelease);
+        XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+        XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+        XFlush(display);
+        if (pipe(wakePipe_) != 0) {
+            XCloseDisplay(display);
+            return false;
+        }
+        display_ = display;
+        thread_ = std::thread([this] { Run(); });
+        return true;
+    }
+
+    void StopIfUnusedLocked() {
+        if (!keysInstalled_ && !mouseInstalled_) {
+            StopLocked();
+        }
+    }
+
+    void StopLocked() {
+        if (!thread_.joinable()) {
+            return;
+        }
+        const char stop = 1;
+        [[maybe_unused]] ssize_t written = write(wakePipe_[1], &stop, 1);
+        thread_.join();
+        close(wakePipe_[0]);
+        close(wakePipe_[1]);
+        XCloseDisplay(display_);
+        display_ = nullptr;
+        keysInstalled_ = mouseInstalled_ = false;
+    }
+
+    void Run() {
+        pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        for (;;) {
+            while (XPending(display_) > 0) {
+                XEvent event;
+                XNextEvent(display_, &event);
+                HandleEvent(event);
+            }
+            if (poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN) != 0) {
+                return;
+            }
+        }
+    }
+
+    void HandleEvent(XEvent& event) {
+        XGenericEventCookie* cookie = &event.xcookie;
+        if (cookie->type != GenericEvent || cookie->extension != xiOpcode_ ||
+            !XGetEventData(display_, cookie)) {
+            return;
+        }
+        const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
+        const uint32_t detail = static_cast<uint32_t>(raw->detail);
+        switch (cookie->evtype) {
+            case XI_RawKeyPress:
+            case XI_RawKeyRelease:
+                PostKey(detail, cookie->evtype == XI_RawKeyRelease);
+                break;
+            case XI_RawButtonPress:
+            case XI_RawButtonRelease:
+                PostButton(detail, cookie->evtype == XI_RawButtonRelease);
+                break;
+            default:
+                break;
+        }
+        XFreeEventData(display_, cookie);
+    }
+
+    void PostKey(uint32_t xKeycode, bool release) {
+        if (!enabled_ || !keysInstalled_ || xKeycode < kXKeycodeOffset) {
+            return;
+        }
+        const uint32_t virtualKey = EvdevToVirtualKey(xKeycode - kXKeycodeOffset);
+        if (virtualKey != 0) {
+            Post(virtualKey, release ? 1 : 0);
+        }
+    }
+
+    void PostButton(uint32_t button, bool release) {
+        if (!enabled_ || !mouseInstalled_ || !mouseEnabled_) {
+            return;
+        }
+        // X buttons: 1 left, 2 middle, 3 right, 4-7 wheel, 8 back, 9 forward.
+        switch (button) {
+            case 1:
+                Post(release ? TALVORE_MOUSE_LEFT_UP : TALVORE_MOUSE_LEFT_DOWN, 0);
+                break;
+            case 2:
+                Post(release ? TALVORE_MOUSE_MIDDLE_UP : TALVORE_MOUSE_MIDDLE_DOWN, 0);
+                break;
+            case 3:
+                Post(release ? TALVORE_MOUSE_RIGHT_UP : TALVORE_MOUSE_RIGHT_DOWN, 0);
+                break;
+            case 8:
+                Post(release ? TALVORE_MOUSE_X_UP : TALVORE_MOUSE_X_DOWN, TALVORE_X_BUTTON_BACKWARD);
+                break;
+            case 9:
+                Post(release ? TALVORE_MOUSE_X_UP : TALVORE_MOUSE_X_DOWN, TALVORE_X_BUTTON_FORWARD);
+                break;
+            default:
+                break;  // the wheel is never reported
+        }
+    }
+
+    void Post(uint64_t wParam, int64_t lParam) {
+        TalvoreWindow window;
+        {
+            std::lock_guard lock(windowMutex_);
+            window = window_;
+        }
+        if (window.post != nullptr) {
+            window.post(window.context, TALVORE_MSG_HOOK_INPUT, wParam, lParam);
+        }
+    }
+
+    std::mutex mutex_;        // install and remove
+    std::mutex windowMutex_;  // the target window, read by the listening thread
+    TalvoreWindow window_{};
+    Display* display_ = nullptr;
+    int xiOpcode_ = 0;
+    int wakePipe_[2] = {-1, -1};
+    std::thread thread_;
+    std::atomic<bool> keysInstalled_{false};
+    std::atomic<bool> mouseInstalled_{false};
+    std::atomic<bool> enabled_{false};
+    std::atomic<bool> mouseEnabled_{true};
+};
+
+InputHook& Hook() {
+    static InputHook hook;
+    return hook;
+}
+
+}  // namespace
+
+extern "C" {
+
+TALVORE_EXPORT int TalvoreAbiVersion(void) {
+    return TALVORE_ABI_VERSION;
+}
+
+// Keys and mouse buttons go to the window from now on (once enabled).
+TALVORE_EXPORT int installhook(const TalvoreWindow* window) {
+    return Hook().Install(window, true) ? 1 : 0;
+}
+
+TALVORE_EXPORT void removehook(void) {
+    Hook().RemoveKeys();
+}
+
+TALVORE_EXPORT void enablehook(int enable) {
+    Hook().Enable(enable != 0);
+}
+
+// Mouse buttons only.
+TALVORE_EXPORT int installmousehook(const TalvoreWindow* window) {
+    return Hook().Install(window, false) ? 1 : 0;
+}
+
+TALVORE_EXPORT void removemousehook(void) {
+    Hook().RemoveMouse();
+}
+
+TALVORE_EXPORT void enablemousehook(int enable) {
+    Hook().EnableMouse(enable != 0);
+}
+
+// The wheel is never reported (the program only ever asks for it to be off).
+TALVORE_EXPORT void mousewheelenable(int /*enable*/) {}
+
+}  // extern "C"

@@ -1,0 +1,70 @@
+#include "link/apply_worker.h"
+
+ApplyWorker::ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply)
+    : linkUsable_(std::move(linkUsable)), runApply_(std::move(runApply)) {}
+
+ApplyWorker::~ApplyWorker() {
+    Quit();
+}
+
+void ApplyWorker::Start() {
+    std::lock_guard lock(mutex_);
+    if (!thread_.joinable() && !quit_) {
+        thread_ = std::thread([this] { Loop(); });
+    }
+}
+
+void ApplyWorker::Post(Request request) {
+    {
+        std::lock_guard lock(mutex_);
+        if (quit_) {
+            return;
+        }
+        queue_.push_back(request);
+    }
+    wake_.notify_one();
+}
+
+void ApplyWorker::Post() {
+    Post(Request{});
+}
+
+void ApplyWorker::Quit() {
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+int ApplyWorker::AppliesRun() const {
+    std::lock_guard lock(mutex_);
+    return appliesRun_;
+}
+
+int ApplyWorker::RequestsDropped() const {
+    std::lock_guard lock(mutex_);
+    return requestsDropped_;
+}
+
+void ApplyWorker::Loop() {
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return quit_ || !queue_.empty(); });
+            if (quit_) {
+                return;  // requests still queued at quit are not sent
+            }
+            queue_.pop_front();
+        }
+        const bool usable = linkUsable_();
+        if (usable) {
+            runApply_();
+        }
+        std::lock_guard lock(mutex_);
+        (usable ? appliesRun_ : requestsDropped_) += 1;
+    }
+}

@@ -1,0 +1,50 @@
+// The worker thread that sends settings to the mouse: one apply per request, one at a time, so
+// the window never waits for the mouse's paced transfers.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+class ApplyWorker {
+public:
+    struct Request {
+        uint64_t wParam = 0;
+        int64_t lParam = 0;
+    };
+
+    // linkUsable is asked before each request; a request that finds no usable link is dropped.
+    ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply);
+    ~ApplyWorker();  // Quit()
+
+    ApplyWorker(const ApplyWorker&) = delete;
+    ApplyWorker& operator=(const ApplyWorker&) = delete;
+
+    void Start();
+    // Queues one apply request (the main window's 1329, forwarded as thread message 1648).
+    // Thread-safe; requests after Quit() are ignored.
+    void Post(Request request);
+    void Post();
+    // Asks the loop to end after the apply in progress, and waits for the thread.
+    void Quit();
+
+    // Applies run and requests dropped so far (for the tests and the log).
+    int AppliesRun() const;
+    int RequestsDropped() const;
+
+private:
+    void Loop();
+
+    std::function<bool()> linkUsable_;
+    std::function<void()> runApply_;
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Request> queue_;
+    bool quit_ = false;
+    int appliesRun_ = 0;
+    int requestsDropped_ = 0;
+    std::thread thread_;
+};

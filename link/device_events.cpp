@@ -1,0 +1,185 @@
+#include "link/device_events.h"
+
+namespace {
+
+constexpr uint8_t kEventMarker = 0x69;
+constexpr int kStateCharged = 2;
+constexpr int kStateCharging = 3;
+
+using namespace link_controls;
+
+}  // namespace
+
+int ReportRateIndexFromCode(uint16_t code) {
+    switch (code) {
+        case 8: return 0;
+        case 4: return 1;
+        case 2: return 2;
+        case 1: return 3;
+        default: return -1;
+    }
+}
+
+DeviceEvents::DeviceEvents(LinkState& links, DeviceView& view, WindowServices& window,
+                           CurrentProfileAccess& profile,
+                           std::function<void(uint16_t)> onAcknowledgement)
+    : links_(links),
+      view_(view),
+      window_(window),
+      profile_(profile),
+      onAcknowledgement_(std::move(onAcknowledgement)) {}
+
+void DeviceEvents::Handle(uint16_t key, uint16_t value, EventSource source) {
+    if ((key & 0xFF) != kEventMarker) {
+        return;
+    }
+    switch (key >> 8) {
+        case 0x10:
+            HandleDpiStage(value);
+            break;
+        case 0x20:
+            HandleReportRate(value);
+            break;
+        case 0x32:
+        case 0x80:
+            profile_.Synchronise();
+            break;
+        case 0x40:
+            if (source == EventSource::Usb) {
+                HandlePowerOverUsb(value);
+            } else {
+                HandlePowerOverBluetooth(value);
+            }
+            break;
+        case 0x50:
+            if (onAcknowledgement_) {
+                onAcknowledgement_(value);
+            }
+            break;
+        default:
+            break;  // 0x60, 0x70 and unknown types carry nothing for us
+    }
+}
+
+void DeviceEvents::HandleDpiStage(uint16_t value) {
+    if (value < 1 || value > kDpiStageCount) {
+        return;
+    }
+    int32_t stageDpi = 0;
+    const bool loaded = profile_.EditSlot0([&](ProfileSlot& slot) {
+        slot.dpiStage = value - 1;
+        stageDpi = slot.dpiValue[value - 1];
+    });
+    if (!loaded) {
+        return;
+    }
+    view_.SelectDpiStageOption(value);
+    window_.PostMessage(page_messages::kDpiPopup, 0, stageDpi);
+    profile_.Synchronise();
+}
+
+void DeviceEvents::HandleReportRate(uint16_t value) {
+    // The mouse announces the rate code; the record keeps the index of the rate options, so any
+    // value that is not a rate code is ignored and reportRate stays within 0..3.
+    const int index = ReportRateIndexFromCode(value);
+    if (index < 0) {
+        return;
+    }
+    if (profile_.EditSlot0([&](ProfileSlot& slot) { slot.reportRate = index; })) {
+        profile_.Synchronise();
+    }
+}
+
+void DeviceEvents::HandlePowerOverUsb(uint16_t value) {
+    const int state = value & 0xFF;
+    const int level = value >> 8;
+
+    // Online state first: the mouse answered, so the watchdog starts over.
+    window_.SetTimer(page_timers::kReceiverWatchdog, page_timers::kWatchdogMs);
+    const bool offCable = !links_.CablePresent() && links_.bleConnected == 0;
+    if (offCable && (state == kStateCharged || links_.wirelessAwake == 0)) {
+        view_.SetVisible(kNoPowerView, false);
+        view_.SetVisible(kPowerView, true);
+    }
+    const bool asleepBehindReceiver =
+        (state == kStateCharged || state == kStateCharging) && links_.CablePresent();
+    if (asleepBehindReceiver) {
+        if (links_.wirelessAwake != 0) {
+            links_.wirelessAwake = 0;
+            view_.SetVisible(kWireless, false);
+            RefreshSettingsView();
+        }
+        view_.SetVisible(kWireless, false);
+    } else if (links_.wirelessAwake == 0) {
+        links_.wirelessAwake = 1;
+        view_.SetVisible(kWireless, true);
+        RefreshSettingsView();
+    }
+
+    if (state == kStateCharged) {
+        window_.StopChargeTimer();
+        ShowBatteryLevel(100);
+    } else if (state == kStateCharging) {
+        ShowCharging();
+    } else if (level <= 100) {
+        ShowBatteryLevel(level);
+    }
+    view_.SetVisible(kSleepLabel, false);
+}
+
+void DeviceEvents::HandlePowerOverBluetooth(uint16_t value) {
+    const int state = value & 0xFF;
+    const int level = value >> 8;
+    view_.SetVisible(kNoPowerView, false);
+    view_.SetVisible(kPowerView, true);
+    if (state == kStateCharged) {
+        ShowBatteryLevel(100);
+        window_.StopChargeTimer();
+    } else if (state == kStateCharging) {
+        ShowCharging();
+    } else {
+        window_.StopChargeTimer();
+        if (level <= 100) {
+            ShowBatteryLevel(level);
+        }
+    }
+    view_.SetVisible(kSleepLabel, false);
+}
+
+void DeviceEvents::ShowCharging() {
+    window_.StartChargeTimer();
+    view_.SetLanguageText(kPowerLabel, "charging_text");
+}
+
+void DeviceEvents::ShowBatteryLevel(int level) {
+    view_.SetProgress(kPowerProgress, level);
+    view_.SetPlainText(kPowerLabel, QStringLiteral("%1%").arg(level));
+}
+
+void DeviceEvents::OnChargeTimer() {
+    view_.SetProgress(kPowerProgress, chargeAnimStep_);
+    chargeAnimStep_ += 2;
+    if (chargeAnimStep_ > 100) {
+        chargeAnimStep_ = 0;
+    }
+}
+
+void DeviceEvents::RefreshSettingsView() {
+    if (links_.CablePresent() || (links_.ReceiverPresent() && links_.wirelessAwake != 0)) {
+        view_.SetVisible(kCheckReportRate, true);
+        view_.SetVisible(kCheckPower, true);
+        view_.UpdateLightRows();
+        if (!links_.CablePresent()) {
+            view_.SetVisible(kNoPowerView, false);
+            view_.SetVisible(kPowerView, true);
+        }
+    } else if (links_.bleConnected != 0) {
+        // The report rate is never sent over Bluetooth.
+        view_.UpdateLightRows();
+        view_.SetChecked(kCheckReportRate, false);
+        view_.SetVisible(kCheckReportRate, false);
+        view_.SetVisible(kReportRatePanel, false);
+    }
+    view_.SetVisible(kLightCombo, false);
+    view_.SetVisible(kLightPanel, false);
+}

@@ -1,0 +1,86 @@
+#include "link/apply_worker.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Waits on a condition, never a fixed time; fails after a generous limit.
+template <class F>
+bool WaitFor(F condition) {
+    for (int i = 0; i < 2000 && !condition(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
+}
+
+TEST(ApplyWorker, RunsOneApplyPerRequestOnlyWhileALinkIsUsable) {
+    std::atomic<bool> usable{false};
+    std::atomic<int> applies{0};
+    ApplyWorker worker([&] { return usable.load(); }, [&] { ++applies; });
+    worker.Start();
+    worker.Post();
+    worker.Post();
+    ASSERT_TRUE(WaitFor([&] { return worker.RequestsDropped() == 2; }));
+    EXPECT_EQ(applies, 0);
+
+    usable = true;
+    worker.Post();
+    worker.Post();
+    worker.Post();
+    ASSERT_TRUE(WaitFor([&] { return worker.AppliesRun() == 3; }));
+    EXPECT_EQ(applies, 3);
+}
+
+TEST(ApplyWorker, AppliesNeverOverlap) {
+    std::atomic<int> running{0};
+    std::atomic<int> maxRunning{0};
+    std::atomic<int> done{0};
+    ApplyWorker worker([] { return true; }, [&] {
+        const int now = ++running;
+        maxRunning = std::max(maxRunning.load(), now);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        --running;
+        ++done;
+    });
+    worker.Start();
+    std::thread a([&] { for (int i = 0; i < 10; ++i) worker.Post(); });
+    std::thread b([&] { for (int i = 0; i < 10; ++i) worker.Post(); });
+    a.join();
+    b.join();
+    ASSERT_TRUE(WaitFor([&] { return done == 20; }));
+    EXPECT_EQ(maxRunning, 1);
+}
+
+TEST(ApplyWorker, QuitEndsTheLoopAfterTheApplyInProgressAndIgnoresLaterRequests) {
+    std::atomic<bool> release{false};
+    std::atomic<int> started{0};
+    ApplyWorker worker([] { return true; }, [&] {
+        ++started;
+        while (!release) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    worker.Start();
+    worker.Post();
+    worker.Post();
+    ASSERT_TRUE(WaitFor([&] { return started == 1; }));
+    std::thread quitter([&] { worker.Quit(); });
+    release = true;
+    quitter.join();
+    EXPECT_EQ(started, 1);  // the queued second request is not sent after quit
+    worker.Post();
+    EXPECT_EQ(worker.AppliesRun(), 1);
+}
+
+TEST(ApplyWorker, QuitWithoutStartIsHarmless) {
+    ApplyWorker worker([] { return true; }, [] {});
+    worker.Quit();
+    worker.Post();
+    EXPECT_EQ(worker.AppliesRun(), 0);
+}
+
+}  // namespace
