@@ -1,0 +1,102 @@
+#include "sys/ini_file.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    QString Path() const { return dir_.path() + QStringLiteral("/CONFIG.ini"); }
+    void Write(const QByteArray& content) const {
+        QFile file(Path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QByteArray Content() const {
+        QFile file(Path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    int ReadLanguage() const { return ReadIniInt(Path(), kSettingSection, kLanguageIdKey, -1); }
+
+private:
+    QTemporaryDir dir_;
+};
+
+}  // namespace
+
+TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefault) {
+    EXPECT_EQ(ReadLanguage(), -1);
+    EXPECT_FALSE(QFile::exists(Path()));  // reading never creates the file
+    Write("[OTHER]\nlanId=3\n");
+    EXPECT_EQ(ReadLanguage(), -1);
+    Write("[SETTING]\nskin=3\n");
+    EXPECT_EQ(ReadLanguage(), -1);
+}
+
+TEST_F(IniFileTest, ReadsDecimalValues) {
+    Write("[SETTING]\r\nlanId=3\r\n");
+    EXPECT_EQ(ReadLanguage(), 3);
+    Write("[SETTING]\nlanId = 5\n");
+    EXPECT_EQ(ReadLanguage(), 5);
+    Write("[SETTING]\nlanId=-7\n");
+    EXPECT_EQ(ReadLanguage(), -7);
+}
+
+TEST_F(IniFileTest, ValueThatIsNotANumberGivesTheDefault) {
+    for (const char* text : {"[SETTING]\nlanId=\n", "[SETTING]\nlanId=two\n",
+                             "[SETTING]\nlanId=0x2\n", "[SETTING]\nlanId=99999999999\n"}) {
+        Write(text);
+        EXPECT_EQ(ReadLanguage(), -1) << text;
+    }
+}
+
+TEST_F(IniFileTest, NamesMatchRegardlessOfCase) {
+    Write("[setting]\nLANID=4\n");
+    EXPECT_EQ(ReadLanguage(), 4);
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 1));
+    EXPECT_EQ(Content(), QByteArray("[setting]\nlanId=1\n"));
+}
+
+TEST_F(IniFileTest, SameKeyInAnotherSectionIsNotTaken) {
+    Write("[OTHER]\nlanId=3\n[SETTING]\nskin=1\n\n[LAST]\nlanId=4\n");
+    EXPECT_EQ(ReadLanguage(), -1);
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 2));
+    EXPECT_EQ(Content(),
+              QByteArray("[OTHER]\nlanId=3\n[SETTING]\nskin=1\nlanId=2\n\n[LAST]\nlanId=4\n"));
+}
+
+TEST_F(IniFileTest, WriteCreatesTheFileAndRoundTrips) {
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 2));
+    EXPECT_EQ(Content(), QByteArray("[SETTING]\nlanId=2\n"));
+    EXPECT_EQ(ReadLanguage(), 2);
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 4));
+    EXPECT_EQ(ReadLanguage(), 4);
+    EXPECT_EQ(Content(), QByteArray("[SETTING]\nlanId=4\n"));
+}
+
+TEST_F(IniFileTest, WriteChangesOnlyItsLineAndKeepsLineEnds) {
+    Write("; written by hand\r\n[SETTING]\r\nskin = 1\r\nlanId = 5\r\n[WINDOW]\r\nx=10\r\n");
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 1));
+    EXPECT_EQ(Content(),
+              QByteArray(
+                  "; written by hand\r\n[SETTING]\r\nskin = 1\r\nlanId=1\r\n[WINDOW]\r\nx=10\r\n"));
+    EXPECT_EQ(ReadIniInt(Path(), QStringLiteral("WINDOW"), QStringLiteral("x"), 0), 10);
+}
+
+TEST_F(IniFileTest, FileWithoutTheSectionOrFinalLineEndGetsItAppended) {
+    Write("[WINDOW]\nx=10");
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 3));
+    EXPECT_EQ(Content(), QByteArray("[WINDOW]\nx=10\n[SETTING]\nlanId=3\n"));
+}
+
+TEST_F(IniFileTest, UnwritablePlaceFailsAndLeavesNothing) {
+    Write("[SETTING]\nlanId=2\n");
+    // The "folder" is a file, so nothing can be created beneath it.
+    EXPECT_FALSE(
+        WriteIniInt(Path() + QStringLiteral("/CONFIG.ini"), kSettingSection, kLanguageIdKey, 2));
+    EXPECT_EQ(Content(), QByteArray("[SETTING]\nlanId=2\n"));
+}
