@@ -150,7 +150,7 @@ TEST(LanguageFiles, HoldTheSameKeysEachOnceWithATextForEach) {
 }
 
 TEST(LanguageFiles, TimerLabelPartsJoinIntoReadableLabels) {
-    // Light-off label: part 1, the value, a space, the unit; the same for sleep with part 3.
+    // Light-off label: its lead-in text, the value, a space and the unit; sleep likewise.
     const LanguageFile english = Load("EN");
     const QString lightOff = english.Text(QStringLiteral("sleep_timer_1_text")) +
                              QStringLiteral("1.5 ") +
