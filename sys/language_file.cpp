@@ -12,8 +12,10 @@ bool LanguageFile::Load(const QString& path) {
     QXmlStreamReader xml(&file);
     QHash<QString, QString> texts;
     int id = 0;
+    // Token by token: readNextStartElement() would read past the end of the document and
+    // report every well-formed file as truncated.
     while (!xml.atEnd()) {
-        if (!xml.readNextStartElement()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
             continue;
         }
         if (xml.name() == QLatin1String("language")) {
