@@ -9,8 +9,8 @@ inline constexpr int kMacroMaxActions = 46;
 inline constexpr int kMacroNameUnits = 24;  // 23 characters and the terminating NUL
 
 // The device cost of a macro: its limit while editing, and where recording stops.
-inline constexpr int kMacroCostEditLimit = 47;    // a change is kept while the cost stays <= 47
-inline constexpr int kMacroCostRecordStop = 46;   // recording stops when the cost reaches 46
+inline constexpr int kMacroCostEditLimit = 47;       // a change is kept while the cost stays <= 47
+inline constexpr int kMacroCostRecordStop = 46;      // recording stops when the cost reaches 46
 inline constexpr uint16_t kMacroLongDelayMs = 1280;  // longer delays cost one more on the device
 
 inline constexpr uint8_t kActionPress = 1;
@@ -25,9 +25,9 @@ struct MacroAction {
 
 // One stored macro: 240 bytes.
 struct MacroRecord {
-    char16_t name[kMacroNameUnits];  // 0: UTF-16LE, NUL-terminated
-    int32_t repeatCountCopy;         // 48: never read
-    int32_t actionCount;             // 52: 0..46
+    char16_t name[kMacroNameUnits];         // 0: UTF-16LE, NUL-terminated
+    int32_t repeatCountCopy;                // 48: never read
+    int32_t actionCount;                    // 52: 0..46
     MacroAction actions[kMacroMaxActions];  // 56
 };
 
