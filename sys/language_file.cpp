@@ -13,7 +13,8 @@ bool LanguageFile::Load(const QString& path) {
     QHash<QString, QString> texts;
     int id = 0;
     while (!xml.atEnd()) {
-        if (!xml.readNextStartElement()) {
+        // Token by token: readNextStartElement() past the root's end reports a premature end.
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
             continue;
         }
         if (xml.name() == QLatin1String("language")) {
