@@ -30,8 +30,9 @@ void PrintUsage(std::FILE* stream) {
     });
     PrintLine(stream, QStringLiteral("usage: talvorectl COMMAND [ARGUMENTS]"));
     for (const auto& c : commands) {
-        PrintLine(stream, QStringLiteral("  %1\n      %2")
-                              .arg(QLatin1String(c.usage), QLatin1String(c.summary)));
+        PrintLine(
+            stream,
+            QStringLiteral("  %1\n      %2").arg(QLatin1String(c.usage), QLatin1String(c.summary)));
     }
 }
 

@@ -1,0 +1,21 @@
+// The outcome of importing one *.pro or *.macro file.
+#pragma once
+
+#include <QString>
+
+// Language key of the message the window shows when an import file cannot be used.
+inline constexpr char kImportFailedTextKey[] = "import_failed_text";
+
+enum class ImportError {
+    None,
+    CannotOpen,  // missing or unreadable file
+    TooShort,    // empty, or shorter than one record
+};
+
+struct ImportResult {
+    ImportError error = ImportError::None;
+    int index = -1;  // position of the new record in its store
+    QString name;    // the name it was given, made unique
+
+    bool Ok() const { return error == ImportError::None; }
+};

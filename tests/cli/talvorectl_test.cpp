@@ -1,0 +1,200 @@
+// talvorectl run as a process on a program folder of its own.
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "tests/macro/file_bytes.h"
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Every file under a folder with its content, to prove a command left the disk as it was.
+QMap<QString, QByteArray> Tree(const QString& folder) {
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        tree.insert(path, QFileInfo(path).isDir() ? QByteArray("<dir>") : ReadBytes(path));
+    }
+    return tree;
+}
+
+class TalvorectlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TALVORE_BIN_DIR "/talvorectl"), Program()));
+    }
+
+    QString Program() const { return program.filePath(QStringLiteral("talvorectl")); }
+    QString StorePath() const { return program.filePath(QStringLiteral("Data/ms_1/pro.data")); }
+    QString MacroPath() const { return program.filePath(QStringLiteral("Data/ms_1/macro.data")); }
+    QString FileIn(const char* name) const { return files.filePath(QLatin1String(name)); }
+
+    RunResult Talvorectl(const QStringList& args) const {
+        QProcess process;
+        process.setWorkingDirectory(files.path());
+        process.start(Program(), args);
+        process.waitForFinished(30000);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    // Runs a command that must fail with the exit code and leave both folders untouched.
+    void ExpectRefused(const QStringList& args, int exitCode) const {
+        const auto before = Tree(program.path());
+        const auto filesBefore = Tree(files.path());
+        const RunResult run = Talvorectl(args);
+        EXPECT_EQ(run.exitCode, exitCode) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_FALSE(run.err.isEmpty());
+        EXPECT_TRUE(Tree(program.path()) == before) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(Tree(files.path()) == filesBefore) << args.join(QLatin1Char(' ')).toStdString();
+    }
+
+    QTemporaryDir program;  // the program folder: the executable, res/ and Data/
+    QTemporaryDir files;    // the user's files
+};
+
+TEST_F(TalvorectlTest, ProfilesCreatesTheStoreWithItsDefaultProfile) {
+    const RunResult run = Talvorectl({QStringLiteral("profiles")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, QByteArray("0\tProfile1\tselected\n"));
+    const QByteArray store = ReadBytes(StorePath());
+    EXPECT_EQ(store.size(), 165028);
+    EXPECT_EQ(store.left(4), QByteArray(4, '\0'));
+}
+
+TEST_F(TalvorectlTest, DefaultNamesComeFromTheEnglishLanguageFile) {
+    WriteBytes(program.filePath(QStringLiteral("res/lan/EN.xml")),
+               "<language id=\"2\" name=\"English\">\n"
+               "  <text key=\"add_profile_text\">Setup </text>\n"
+               "</language>\n");
+    EXPECT_EQ(Talvorectl({QStringLiteral("profiles")}).out, QByteArray("0\tSetup 1\tselected\n"));
+}
+
+TEST_F(TalvorectlTest, NewShowImportAndExportAProfile) {
+    ASSERT_EQ(Talvorectl({QStringLiteral("new"), QStringLiteral("Work"), FileIn("w.pro")}).exitCode,
+              0);
+    EXPECT_EQ(ReadBytes(FileIn("w.pro")).size(), 165024);
+
+    const RunResult show = Talvorectl({QStringLiteral("show"), FileIn("w.pro")});
+    ASSERT_EQ(show.exitCode, 0);
+    const QJsonObject json = QJsonDocument::fromJson(show.out).object();
+    EXPECT_EQ(json[QStringLiteral("name")].toString(), QStringLiteral("Work"));
+    EXPECT_EQ(json[QStringLiteral("dpiValue")].toArray(),
+              (QJsonArray{8, 12, 16, 24, 32, 60, 0, 0}));
+    EXPECT_EQ(json[QStringLiteral("dpiStage")].toInt(), 2);
+    EXPECT_EQ(json[QStringLiteral("lightColor")].toString(), QStringLiteral("#0000FF"));
+    EXPECT_EQ(json[QStringLiteral("dpiColor")].toArray().first().toString(),
+              QStringLiteral("#FF0000"));
+    EXPECT_EQ(json[QStringLiteral("dpiColor")].toArray().last().toString(),
+              QStringLiteral("#FFFFFF"));
+    const QJsonArray buttons = json[QStringLiteral("buttons")].toArray();
+    ASSERT_EQ(buttons.size(), 18);
+    EXPECT_EQ(buttons[16].toObject()[QStringLiteral("functionCode")].toInt(), 0x0C);
+    EXPECT_FALSE(buttons[0].toObject().contains(QStringLiteral("macroName")));
+
+    EXPECT_EQ(Talvorectl({QStringLiteral("import"), FileIn("w.pro")}).out, QByteArray("Work\n"));
+    EXPECT_EQ(Talvorectl({QStringLiteral("import"), FileIn("w.pro")}).out, QByteArray("Work_1\n"));
+    EXPECT_EQ(Talvorectl({QStringLiteral("profiles")}).out,
+              QByteArray("0\tProfile1\n1\tWork\n2\tWork_1\tselected\n"));
+    EXPECT_EQ(ReadBytes(StorePath()).size(), 495076);
+
+    ASSERT_EQ(
+        Talvorectl({QStringLiteral("export"), QStringLiteral("1"), FileIn("out.pro")}).exitCode, 0);
+    EXPECT_TRUE(ReadBytes(FileIn("out.pro")) == ReadBytes(FileIn("w.pro")));
+}
+
+TEST_F(TalvorectlTest, ShowListsTheMacroOfAMacroButton) {
+    QByteArray pro(165024, '\0');
+    pro.replace(4, 4, Utf16("Mx"));
+    const int e = 104 + 2456 + 5 * 1272;  // button 5 of slot 0
+    pro[e + 1] = 0x11;
+    pro.replace(e + 12, 4, QByteArray("\x01\x00\x00\x00", 4));
+    pro.replace(e + 16, 6, Utf16("Cut"));
+    pro.replace(e + 64, 6, QByteArray("\x07\x00\x00\x00\x02\x00", 6));
+    pro.replace(e + 1072, 4, QByteArray("\x03\x00\x00\x00", 4));
+    pro.replace(e + 1088, 8, QByteArray("\x1B\x01\x0A\x00\x1B\x02\x00\x05", 8));
+    WriteBytes(FileIn("m.pro"), pro);
+
+    const RunResult show = Talvorectl({QStringLiteral("show"), FileIn("m.pro")});
+    ASSERT_EQ(show.exitCode, 0);
+    const QJsonObject button = QJsonDocument::fromJson(show.out)
+                                   .object()[QStringLiteral("buttons")]
+                                   .toArray()[5]
+                                   .toObject();
+    EXPECT_EQ(button[QStringLiteral("functionCode")].toInt(), 17);
+    EXPECT_EQ(button[QStringLiteral("macroName")].toString(), QStringLiteral("Cut"));
+    EXPECT_EQ(button[QStringLiteral("macroIndex")].toInt(), 3);
+    EXPECT_EQ(button[QStringLiteral("macroRepeatMode")].toInt(), 1);
+    EXPECT_EQ(button[QStringLiteral("macroRepeatCount")].toInt(), 7);
+    EXPECT_EQ(button[QStringLiteral("macroActionCount")].toInt(), 2);
+    const QJsonArray actions = button[QStringLiteral("actions")].toArray();
+    ASSERT_EQ(actions.size(), 2);
+    EXPECT_EQ(actions[0].toObject(), (QJsonObject{{QStringLiteral("code"), 0x1B},
+                                                  {QStringLiteral("kind"), 1},
+                                                  {QStringLiteral("delay"), 10}}));
+    EXPECT_EQ(actions[1].toObject()[QStringLiteral("delay")].toInt(), 1280);
+}
+
+TEST_F(TalvorectlTest, MacroFilesGoInAndOut) {
+    QByteArray macro = Utf16("Paste") + QByteArray(230, '\0');
+    macro[52] = 1;
+    macro.replace(56, 4, QByteArray("\x19\x01\x05\x00", 4));
+    WriteBytes(FileIn("p.macro"), macro);
+
+    EXPECT_EQ(Talvorectl({QStringLiteral("import-macro"), FileIn("p.macro")}).out,
+              QByteArray("Paste\n"));
+    EXPECT_EQ(Talvorectl({QStringLiteral("import-macro"), FileIn("p.macro")}).out,
+              QByteArray("Paste_1\n"));
+    EXPECT_EQ(Talvorectl({QStringLiteral("macros")}).out,
+              QByteArray("0\tPaste\t1\n1\tPaste_1\t1\n"));
+    EXPECT_EQ(ReadBytes(MacroPath()).size(), 480);
+
+    ASSERT_EQ(Talvorectl({QStringLiteral("export-macro"), QStringLiteral("0"), FileIn("o.macro")})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(ReadBytes(FileIn("o.macro")) == macro);
+}
+
+TEST_F(TalvorectlTest, RefusedCommandsLeaveEverythingAsItWas) {
+    // On a program folder without a store: nothing may be created.
+    ExpectRefused({}, 1);
+    ExpectRefused({QStringLiteral("frobnicate")}, 1);
+    ExpectRefused({QStringLiteral("export"), QStringLiteral("1"), FileIn("x.pro")}, 1);
+    ExpectRefused({QStringLiteral("export-macro"), QStringLiteral("0"), FileIn("x.macro")}, 1);
+
+    WriteBytes(FileIn("short.pro"), QByteArray(165023, '\0'));
+    WriteBytes(FileIn("empty.macro"), {});
+    ExpectRefused({QStringLiteral("import"), FileIn("short.pro")}, 2);
+    ExpectRefused({QStringLiteral("show"), FileIn("short.pro")}, 2);
+    ExpectRefused({QStringLiteral("import"), FileIn("missing.pro")}, 2);
+
+    // With a store and a macro in place.
+    ASSERT_EQ(Talvorectl({QStringLiteral("profiles")}).exitCode, 0);
+    WriteBytes(MacroPath(), Utf16("Keep") + QByteArray(232, '\0'));
+    ExpectRefused({QStringLiteral("import"), FileIn("short.pro")}, 2);
+    ExpectRefused({QStringLiteral("import-macro"), FileIn("empty.macro")}, 2);
+    ExpectRefused({QStringLiteral("import-macro"), FileIn("missing.macro")}, 2);
+    ExpectRefused({QStringLiteral("export"), QStringLiteral("-1"), FileIn("x.pro")}, 1);
+    ExpectRefused({QStringLiteral("export"), QStringLiteral("one"), FileIn("x.pro")}, 1);
+    ExpectRefused({QStringLiteral("export-macro"), QStringLiteral("1"), FileIn("x.macro")}, 1);
+    ExpectRefused({QStringLiteral("new"), QString(50, QLatin1Char('n')), FileIn("n.pro")}, 1);
+    ExpectRefused({QStringLiteral("new"), QStringLiteral("Only")}, 1);
+    ExpectRefused({QStringLiteral("profiles"), QStringLiteral("extra")}, 1);
+}
+
+}  // namespace

@@ -1,0 +1,272 @@
+#include "page/profile_store.h"
+
+#include <unistd.h>
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "tests/macro/fake_texts.h"
+#include "tests/macro/file_bytes.h"
+
+namespace {
+
+constexpr int kRecord = 165024;
+// Offset of button entry j of slot k inside a record.
+constexpr int EntryOffset(int k, int j) {
+    return 104 + k * 32984 + 2456 + j * 1272;
+}
+
+// A raw record: all zero but its name at offset 4.
+QByteArray RecordBytes(const char* name) {
+    QByteArray bytes(kRecord, '\0');
+    const QByteArray utf16 = Utf16(name);
+    bytes.replace(4, utf16.size(), utf16);
+    return bytes;
+}
+
+// Makes entry j of slot k a macro entry carrying the named macro with one action.
+void PutMacroEntry(QByteArray& record, int k, int j, const char* macroName) {
+    const int e = EntryOffset(k, j);
+    record[e + 1] = 0x11;
+    const QByteArray utf16 = Utf16(macroName);
+    record.replace(e + 16, utf16.size(), utf16);
+    record.replace(e + 64, 6, QByteArray("\x03\x00\x00\x00\x01\x00", 6));  // repeat 3, 1 action
+    record.replace(e + 1072, 4, QByteArray("\x05\x00\x00\x00", 4));
+    record.replace(e + 1088, 4, QByteArray("\x04\x01\x64\x00", 4));
+}
+
+QByteArray Index(uint8_t index) {
+    return QByteArray(1, static_cast<char>(index)) + QByteArray(3, '\0');
+}
+
+class ProfileStoreTest : public ::testing::Test {
+protected:
+    QString StorePath() const { return dir.path() + QLatin1String("/ms_1/pro.data"); }
+    QString MacroPath() const { return dir.path() + QLatin1String("/ms_1/macro.data"); }
+    QString FileIn(const char* name) const { return dir.filePath(QLatin1String(name)); }
+
+    QTemporaryDir dir;
+    FakeTexts texts;
+    ProfileStore store{dir.path() + QLatin1Char('/'), texts};
+};
+
+TEST_F(ProfileStoreTest, NoStoreFileGivesOneDefaultProfileAndWritesIt) {
+    store.LoadProfiles();
+
+    ASSERT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Current(), &store.At(0));
+    EXPECT_EQ(ProfileName(store.At(0)), QStringLiteral("Profile1"));
+    EXPECT_TRUE(store.ForceFullApply());
+    const QByteArray file = ReadBytes(StorePath());
+    ASSERT_EQ(file.size(), 165028);
+    EXPECT_EQ(file.left(4), QByteArray(4, '\0'));
+    EXPECT_EQ(file.mid(8, 18), Utf16("Profile1") + QByteArray(2, '\0'));
+    EXPECT_EQ(file.mid(4 + 2348, 8), QByteArray("\x08\x00\x00\x00\x0C\x00\x00\x00", 8));  // dpi
+}
+
+TEST_F(ProfileStoreTest, StoredIndexSelectsItsProfileAndSavingKeepsEveryByte) {
+    QByteArray b = RecordBytes("B");
+    b[kRecord - 1] = 0x7E;  // the last byte of slot 4
+    const QByteArray file = Index(2) + RecordBytes("A") + b + RecordBytes("C");
+    WriteBytes(StorePath(), file);
+
+    store.LoadProfiles();
+    ASSERT_EQ(store.Count(), 3);
+    EXPECT_EQ(store.SelectedIndex(), 2);
+    EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("C"));
+
+    ASSERT_TRUE(store.SaveProfiles());
+    const QByteArray saved = ReadBytes(StorePath());
+    EXPECT_EQ(saved.size(), 495076);
+    EXPECT_TRUE(saved == file);
+}
+
+TEST_F(ProfileStoreTest, DamagedStoreFilesLoadWhatTheyHold) {
+    // Empty, or an index without a complete record: like no file at all.
+    for (const QByteArray& content : {QByteArray(), Index(0), Index(0) + QByteArray(100, 'x')}) {
+        WriteBytes(StorePath(), content);
+        store.LoadProfiles();
+        EXPECT_EQ(store.Count(), 1);
+        EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("Profile1"));
+        EXPECT_EQ(ReadBytes(StorePath()).size(), 165028);
+    }
+
+    // A partial record at the end is left out; an index past the list selects the first.
+    WriteBytes(StorePath(), Index(7) + RecordBytes("A") + RecordBytes("B") + QByteArray(1000, 'x'));
+    store.LoadProfiles();
+    ASSERT_EQ(store.Count(), 2);
+    EXPECT_EQ(store.SelectedIndex(), 0);
+    EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("A"));
+    ASSERT_TRUE(store.SaveProfiles());
+    EXPECT_EQ(ReadBytes(StorePath()).size(), 330052);
+}
+
+TEST_F(ProfileStoreTest, SaveReplacesTheFileInsteadOfRewritingItInPlace) {
+    store.LoadProfiles();
+    const QByteArray before = ReadBytes(StorePath());
+    ASSERT_EQ(
+        ::link(StorePath().toLocal8Bit().constData(), FileIn("old.data").toLocal8Bit().constData()),
+        0);
+    ASSERT_TRUE(store.Rename(0, QStringLiteral("Work")));
+
+    EXPECT_TRUE(ReadBytes(FileIn("old.data")) == before);
+    EXPECT_EQ(ReadBytes(StorePath()).mid(8, 10), Utf16("Work") + QByteArray(2, '\0'));
+}
+
+TEST_F(ProfileStoreTest, ImportedNamesAreMadeUniqueWithoutRegardToCase) {
+    WriteBytes(StorePath(), Index(0) + RecordBytes("Office"));
+    WriteBytes(FileIn("office.pro"), RecordBytes("office"));
+    store.LoadProfiles();
+
+    EXPECT_EQ(store.ImportProfile(FileIn("office.pro")).name, QStringLiteral("office_1"));
+    const ImportResult again = store.ImportProfile(FileIn("office.pro"));
+    EXPECT_EQ(again.name, QStringLiteral("office_2"));
+    EXPECT_EQ(again.index, 2);
+    EXPECT_EQ(store.SelectedIndex(), 2);
+    EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("office_2"));
+    // Import changes the store in memory only; no macro entry, so no macro.data either.
+    EXPECT_EQ(ReadBytes(StorePath()).size(), 165028);
+    EXPECT_FALSE(QFileInfo::exists(MacroPath()));
+}
+
+TEST_F(ProfileStoreTest, LongNamesAreShortenedToFitTheirSuffix) {
+    const char* long49 = "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVW";
+    WriteBytes(StorePath(), Index(0) + RecordBytes(long49));
+    QByteArray unterminated = RecordBytes("");
+    unterminated.replace(4, 100, Utf16("ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTUVWX"));
+    WriteBytes(FileIn("long.pro"), unterminated);
+    store.LoadProfiles();
+
+    // 50 characters without a NUL: cut to 49, taken, so 47 of them and "_1".
+    const ImportResult result = store.ImportProfile(FileIn("long.pro"));
+    EXPECT_EQ(result.name, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOPQRSTU_1"));
+    EXPECT_EQ(store.At(1).profileName[49], u'\0');
+    EXPECT_EQ(store.UniqueProfileName(QLatin1String(long49)).size(), 49);
+}
+
+TEST_F(ProfileStoreTest, DefaultNamesCountTheProfilesAndAvoidTakenOnes) {
+    WriteBytes(StorePath(), Index(0) + RecordBytes("PROFILE2"));
+    store.LoadProfiles();
+    EXPECT_EQ(ProfileName(store.AddDefaultProfile()), QStringLiteral("Profile2_1"));
+    EXPECT_EQ(store.SelectedIndex(), 0);
+    EXPECT_EQ(store.Count(), 2);
+}
+
+TEST_F(ProfileStoreTest, ARefusedImportAddsNothing) {
+    WriteBytes(FileIn("short.pro"), RecordBytes("Short").left(kRecord - 1));
+    WriteBytes(FileIn("empty.pro"), {});
+    store.LoadProfiles();
+    const QByteArray before = ReadBytes(StorePath());
+
+    EXPECT_EQ(store.ImportProfile(FileIn("short.pro")).error, ImportError::TooShort);
+    EXPECT_EQ(store.ImportProfile(FileIn("empty.pro")).error, ImportError::TooShort);
+    EXPECT_EQ(store.ImportProfile(FileIn("missing.pro")).error, ImportError::CannotOpen);
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.SelectedIndex(), 0);
+    EXPECT_TRUE(ReadBytes(StorePath()) == before);
+    EXPECT_FALSE(QFileInfo::exists(MacroPath()));
+}
+
+TEST_F(ProfileStoreTest, ImportBringsItsMacrosInUnderNewNamesAndIndexes) {
+    WriteBytes(MacroPath(), Utf16("Copy") + QByteArray(232, '\0'));
+    QByteArray pro = RecordBytes("Macros");
+    PutMacroEntry(pro, 0, 4, "COPY");
+    PutMacroEntry(pro, 2, 11, "Paste");
+    WriteBytes(FileIn("macros.pro"), pro);
+    store.LoadProfiles();
+    store.SetForceFullApply(false);
+
+    ASSERT_TRUE(store.ImportProfile(FileIn("macros.pro")).Ok());
+    EXPECT_TRUE(store.ForceFullApply());
+
+    QByteArray copy1 = Utf16("COPY_1") + QByteArray(36, '\0');
+    copy1 += QByteArray("\x03\x00\x00\x00\x01\x00\x00\x00\x04\x01\x64\x00", 12);
+    copy1 += QByteArray(180, '\0');
+    QByteArray paste = Utf16("Paste") + QByteArray(38, '\0');
+    paste += QByteArray("\x03\x00\x00\x00\x01\x00\x00\x00\x04\x01\x64\x00", 12);
+    paste += QByteArray(180, '\0');
+    const QByteArray macros = ReadBytes(MacroPath());
+    ASSERT_EQ(macros.size(), 720);
+    EXPECT_TRUE(macros.mid(240, 240) == copy1);
+    EXPECT_TRUE(macros.mid(480) == paste);
+
+    // The imported record differs from the file only in the names and indexes of its macros.
+    QByteArray expected = pro;
+    expected.replace(EntryOffset(0, 4) + 16, 14, Utf16("COPY_1") + QByteArray(2, '\0'));
+    expected.replace(EntryOffset(0, 4) + 1072, 4, QByteArray("\x01\x00\x00\x00", 4));
+    expected.replace(EntryOffset(2, 11) + 1072, 4, QByteArray("\x02\x00\x00\x00", 4));
+    ASSERT_TRUE(store.ExportProfile(1, FileIn("out.pro")));
+    EXPECT_TRUE(ReadBytes(FileIn("out.pro")) == expected);
+}
+
+TEST_F(ProfileStoreTest, ExportWritesOneRecordAndLeavesTheStoreAlone) {
+    WriteBytes(StorePath(), Index(1) + RecordBytes("A") + RecordBytes("B"));
+    store.LoadProfiles();
+    const QByteArray before = ReadBytes(StorePath());
+
+    ASSERT_TRUE(store.ExportProfile(1, FileIn("b.pro")));
+    EXPECT_TRUE(ReadBytes(FileIn("b.pro")) == RecordBytes("B"));
+    EXPECT_FALSE(store.ExportProfile(2, FileIn("none.pro")));
+    EXPECT_FALSE(QFileInfo::exists(FileIn("none.pro")));
+    EXPECT_TRUE(ReadBytes(StorePath()) == before);
+}
+
+TEST_F(ProfileStoreTest, RemovingSelectsANeighbourAndKeepsTheLastProfile) {
+    WriteBytes(StorePath(), Index(2) + RecordBytes("A") + RecordBytes("B") + RecordBytes("C"));
+    store.LoadProfiles();
+
+    ASSERT_TRUE(store.RemoveAt(2));  // C selected: B follows
+    EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("B"));
+    EXPECT_EQ(store.SelectedIndex(), 1);
+    ASSERT_TRUE(store.Select(0));
+    ASSERT_TRUE(store.RemoveAt(0));  // A selected: B is the new first
+    EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("B"));
+    EXPECT_EQ(store.SelectedIndex(), 0);
+    EXPECT_FALSE(store.RemoveAt(0));
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_FALSE(store.Select(1));
+    EXPECT_EQ(store.SelectedIndex(), 0);
+}
+
+TEST_F(ProfileStoreTest, AddedProfilesAreAppendedAndSelectedWithoutMovingOthers) {
+    store.LoadProfiles();
+    ProfileRecord* first = &store.At(0);
+    for (int i = 0; i < 20; ++i) {
+        store.AppendProfile(QStringLiteral("p%1").arg(i));
+    }
+    EXPECT_EQ(first, &store.At(0));
+    EXPECT_EQ(store.SelectedIndex(), 20);
+    EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("p19"));
+    EXPECT_EQ(store.Current()->slots[0].dpiStage, 2);
+}
+
+TEST_F(ProfileStoreTest, ReconcilingReportsWhetherTheCurrentProfileHadMacroEntries) {
+    QByteArray withMacro = RecordBytes("M");
+    PutMacroEntry(withMacro, 3, 0, "Gone");
+    WriteBytes(StorePath(), Index(0) + RecordBytes("Plain") + withMacro);
+    store.LoadProfiles();
+
+    EXPECT_FALSE(store.ReconcileMacros());
+    // The other profile was brought in line all the same: its entry is back on left click.
+    const ButtonEntry& entry = store.At(1).slots[3].buttons[0];
+    EXPECT_EQ(entry.functionCode, 0x01);
+    EXPECT_EQ(entry.macroName[0], 0);
+    EXPECT_EQ(entry.macroIndex, -1);
+
+    PutMacroEntry(withMacro, 3, 0, "Gone");
+    WriteBytes(StorePath(), Index(1) + RecordBytes("Plain") + withMacro);
+    store.LoadProfiles();
+    EXPECT_TRUE(store.ReconcileMacros());
+}
+
+TEST_F(ProfileStoreTest, ASnapshotIsACopyTakenAtThatMoment) {
+    EXPECT_EQ(store.TakeSnapshotOfCurrent(), nullptr);
+    store.LoadProfiles();
+    auto snapshot = store.TakeSnapshotOfCurrent();
+    store.WithLock([](ProfileStore& s) { s.Current()->slots[0].dpiStage = 5; });
+    EXPECT_EQ(snapshot->slots[0].dpiStage, 2);
+    EXPECT_EQ(store.TakeSnapshotOfCurrent()->slots[0].dpiStage, 5);
+}
+
+}  // namespace
