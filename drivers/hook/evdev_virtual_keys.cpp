@@ -5,7 +5,7 @@
 #include <array>
 #include <utility>
 
-#include "macro/us_keyboard_layout.h"
+#include "macro/key_table_rows.h"
 
 namespace {
 
@@ -34,7 +34,11 @@ uint32_t EvdevToVirtualKey(uint32_t evdevCode) {
             return virtualKey;
         }
     }
-    // The main block: the evdev code is the key's set-1 scan code.
-    static const UsKeyboardLayout layout;
-    return layout.ScanCodeToVirtualKey(evdevCode);
+    // The main block: the evdev code is the key's set-1 scan code; the first row with it wins.
+    for (const KeyTableRow& row : kKeyTable) {
+        if (row.scanCode != 0 && row.scanCode == evdevCode) {
+            return row.virtualKey;
+        }
+    }
+    return 0;
 }
