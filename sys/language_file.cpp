@@ -13,7 +13,8 @@ bool LanguageFile::Load(const QString& path) {
     QHash<QString, QString> texts;
     int id = 0;
     while (!xml.atEnd()) {
-        if (!xml.readNextStartElement()) {
+        // readNextStartElement() would report the end of the document as an error.
+        if (xml.readNext() != QXmlStreamReader::StartElement) {
             continue;
         }
         if (xml.name() == QLatin1String("language")) {
