@@ -27,11 +27,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             auto* widget = static_cast<QWidget*>(watched);
-            const BkImageSpec spec = ParseBkImage(BkImageOf(widget));
-            const QPixmap pixmap = Load(spec.file);
+            const BkImagePlacement placement = ParseBkImage(BkImageOf(widget));
+            const QPixmap pixmap = Load(placement.file);
             if (!pixmap.isNull()) {
                 QPainter painter(widget);
-                painter.drawPixmap(spec.dest.isValid() ? spec.dest : widget->rect(), pixmap);
+                painter.drawPixmap(placement.dest.isValid() ? placement.dest : widget->rect(), pixmap);
             }
         }
         return false;
@@ -53,16 +53,16 @@ private:
 
 }  // namespace
 
-BkImageSpec ParseBkImage(const QString& text) {
-    BkImageSpec spec;
+BkImagePlacement ParseBkImage(const QString& text) {
+    BkImagePlacement placement;
     static const QRegularExpression res(QStringLiteral("res\\s*=\\s*'([^']*)'"));
     static const QRegularExpression dest(QStringLiteral("dest\\s*=\\s*'([^']*)'"));
     const auto resMatch = res.match(text);
     if (!resMatch.hasMatch()) {
-        spec.file = text.trimmed();
-        return spec;
+        placement.file = text.trimmed();
+        return placement;
     }
-    spec.file = resMatch.captured(1).trimmed();
+    placement.file = resMatch.captured(1).trimmed();
     const auto destMatch = dest.match(text);
     if (destMatch.hasMatch()) {
         const QStringList parts = destMatch.captured(1).split(QLatin1Char(','));
@@ -73,11 +73,11 @@ BkImageSpec ParseBkImage(const QString& text) {
             const int right = parts[2].trimmed().toInt(&ok[2]);
             const int bottom = parts[3].trimmed().toInt(&ok[3]);
             if (ok[0] && ok[1] && ok[2] && ok[3] && right > left && bottom > top) {
-                spec.dest = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+                placement.dest = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
             }
         }
     }
-    return spec;
+    return placement;
 }
 
 void SetBkImage(QWidget* widget, const QString& text) {

@@ -8,13 +8,13 @@ class QWidget;
 
 namespace ui_internal {
 
-struct BkImageSpec {
+struct BkImagePlacement {
     QString file;  // relative to the skin folder
     QRect dest;    // inside the control; invalid = the whole control
 };
 
 // Reads either form; an empty file when the text names none.
-BkImageSpec ParseBkImage(const QString& text);
+BkImagePlacement ParseBkImage(const QString& text);
 
 void SetBkImage(QWidget* widget, const QString& text);
 QString BkImageOf(const QWidget* widget);
