@@ -31,7 +31,8 @@ protected:
             const QPixmap pixmap = Load(placement.file);
             if (!pixmap.isNull()) {
                 QPainter painter(widget);
-                painter.drawPixmap(placement.dest.isValid() ? placement.dest : widget->rect(), pixmap);
+                painter.drawPixmap(placement.dest.isValid() ? placement.dest : widget->rect(),
+                                   pixmap);
             }
         }
         return false;
