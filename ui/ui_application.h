@@ -1,0 +1,33 @@
+// The UI library's process-wide part: the application object, the skin folder with its theme,
+// the message loop and its end. Create one before any window, on the main thread.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QApplication;
+
+class UiApplication {
+public:
+    UiApplication(int& argc, char** argv);
+    ~UiApplication();
+    UiApplication(const UiApplication&) = delete;
+    UiApplication& operator=(const UiApplication&) = delete;
+
+    // The folder layouts, images and language files are read from ("<program>/res/"). Loads
+    // "skins/theme.qss" from it when present; without it the windows keep the plain Qt look.
+    static void SetSkinFolder(const QString& folder);
+    static QString SkinFolder();
+    // `relative` inside the skin folder; absolute paths are returned as they are.
+    static QString SkinPath(const QString& relative);
+    // Applies a style sheet file to every window; false (look unchanged) when it cannot be read.
+    static bool LoadTheme(const QString& qssPath);
+
+    // Runs until PostQuitMessage; returns its code.
+    int MessageLoop();
+    // Thread-safe: ends the message loop once the events queued before it have run.
+    static void PostQuitMessage(int code = 0);
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
