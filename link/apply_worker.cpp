@@ -30,11 +30,19 @@ void ApplyWorker::Post() {
 }
 
 void ApplyWorker::Quit() {
+    RequestQuit();
+    WaitForExit();
+}
+
+void ApplyWorker::RequestQuit() {
     {
         std::lock_guard lock(mutex_);
         quit_ = true;
     }
     wake_.notify_one();
+}
+
+void ApplyWorker::WaitForExit() {
     if (thread_.joinable()) {
         thread_.join();
     }

@@ -30,6 +30,9 @@ public:
     void Post();
     // Asks the loop to end after the apply in progress, and waits for the thread.
     void Quit();
+    // The two halves of Quit(): ask without waiting, then wait.
+    void RequestQuit();
+    void WaitForExit();
 
     // Applies run and requests dropped so far (for the tests and the log).
     int AppliesRun() const;

@@ -68,9 +68,9 @@ TEST(ApplyWorker, QuitEndsTheLoopAfterTheApplyInProgressAndIgnoresLaterRequests)
     worker.Post();
     worker.Post();
     ASSERT_TRUE(WaitFor([&] { return started == 1; }));
-    std::thread quitter([&] { worker.Quit(); });
+    worker.RequestQuit();
     release = true;
-    quitter.join();
+    worker.WaitForExit();
     EXPECT_EQ(started, 1);  // the queued second request is not sent after quit
     worker.Post();
     EXPECT_EQ(worker.AppliesRun(), 1);
