@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include "link/program_messages.h"
+
 // Controls the link state and the device events drive.
 namespace link_controls {
 inline constexpr std::string_view kWired = "ms_1_wired";
@@ -56,22 +58,3 @@ public:
     // The arrival handlers wait for the device to settle; blocking, on the UI thread.
     virtual void Wait(int milliseconds) = 0;
 };
-
-// Timer and message numbers of the page and the main window.
-namespace page_timers {
-inline constexpr int kApplyDebounce = 43;
-inline constexpr int kDpiPopup = 52;
-inline constexpr int kChargeAnimation = 53;
-inline constexpr int kReceiverWatchdog = 100;
-inline constexpr int kBleRegistration = 517;
-inline constexpr int kWatchdogMs = 6000;
-inline constexpr int kBleRegistrationMs = 2000;
-inline constexpr int kChargeAnimationMs = 30;
-inline constexpr int kArrivalSettleMs = 1000;
-}  // namespace page_timers
-
-namespace page_messages {
-inline constexpr uint32_t kDeviceConnected = 1128;
-inline constexpr uint32_t kDpiPopup = 1129;
-inline constexpr uint32_t kApplyRequest = 1329;
-}  // namespace page_messages

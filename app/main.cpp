@@ -1,0 +1,11 @@
+// talvore: configures the Corvane TALVORE mouse.
+#include "app/bluetooth_presence.h"
+#include "app/program.h"
+#include "link/bluez_gatt_backend.h"
+
+int main(int argc, char** argv) {
+    ProgramOptions options;
+    options.bluetoothPresent = BluetoothMousePresent;
+    options.makeGattBackend = [] { return std::make_unique<BluezGattBackend>(); };
+    return RunProgram(argc, argv, options);
+}

@@ -1,0 +1,350 @@
+#include "app/main_wnd.h"
+
+#include <QLoggingCategory>
+#include <QTimer>
+
+#include "app/dpi_msg.h"
+#include "app/msg_wnd.h"
+#include "link/connection_manager.h"
+#include "link/program_messages.h"
+#include "sys/folders.h"
+#include "sys/ini_file.h"
+#include "sys/ui_language.h"
+#include "ui/cursor.h"
+#include "ui/language_manager.h"
+#include "ui/ui_application.h"
+
+Q_LOGGING_CATEGORY(lcMainWindow, "talvore.window")
+
+namespace {
+
+using namespace program_messages;
+
+constexpr char kIconImage[] = "skins/icon_256.png";
+constexpr int kTrayMenuLift = 58;
+constexpr quintptr kDeviceArrival = 0x8000;
+constexpr quintptr kDeviceRemoveComplete = 0x8004;
+constexpr quintptr kDeviceNodesChanged = 7;
+constexpr int kDeviceInterfaceType = 5;
+constexpr int kBluetoothWatchMs = 1000;
+
+const char* const kLanguageFiles[] = {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"};
+
+QString LanguageFileOf(int languageId) {
+    return QLatin1String(languageId >= 1 && languageId <= 4 ? kLanguageFiles[languageId - 1]
+                                                            : kLanguageFiles[1]);
+}
+
+}  // namespace
+
+CMainWnd::CMainWnd(PagePlatform platform) : platform_(platform), page_(std::move(platform)) {}
+
+CMainWnd::~CMainWnd() {
+    RemoveVirtualWindow(QLatin1String(kPageVirtualWindow));
+    page_.Teardown();
+    tray_.Remove();
+}
+
+QString CMainWnd::ConfigPath() const {
+    return DataFolderOf(platform_.programFolder) + QLatin1String(kConfigFileName);
+}
+
+bool CMainWnd::IsBluetoothMouseInterface(const QString& name) {
+    const QString upper = name.toUpper();
+    return upper.contains(QLatin1String("VID&02045E")) && upper.contains(QLatin1String("PID&0069"));
+}
+
+void CMainWnd::InitWindow() {
+    AddVirtualWindow(QLatin1String(kPageVirtualWindow), &page_);
+    page_.SetWindow(this, &hookTable_);
+    page_.Init();
+    SetIcon(QLatin1String(kIconImage));
+    ChooseLanguage();
+    const QString name = LanguageManager::Instance().Text(QStringLiteral("mouse_name_text"));
+    tray_.Create(this, QLatin1String(kIconImage), name);
+
+    comboLanguage_ = Find<ComboBox>(QStringLiteral("combo_lan"));
+    FindOptional<Control>(QStringLiteral("skin_btn"));
+    FindOptional<Control>(QStringLiteral("main_menu_btn"));
+    minButton_ = Find<Button>(QStringLiteral("min_btn"));
+    exitButton_ = Find<Button>(QStringLiteral("exit_btn"));
+    FindOptional<Control>(QStringLiteral("apply_progress"));
+    deviceTabs_ = Find<TabLayout>(QStringLiteral("device_tab_switch"));
+    comboLanguage_.Select(languageId_ - 1, TakeFocus::kNo, Notify::kNo);
+    SetWindowTitle(name);
+
+    if (hookLibrary_.Load(platform_.programFolder + QStringLiteral("Hook.so"))) {
+        hookTable_ = hookLibrary_.Table();
+    }
+    page_.LoadProfiles();
+    WatchBluetoothInterface();
+}
+
+void CMainWnd::ChooseLanguage() {
+    int id = ReadIniInt(ConfigPath(), QLatin1String(kSettingSection),
+                        QLatin1String(kLanguageIdKey), -1);
+    if (id < 1 || id > 4) {
+        id = ProgramLanguageOf(UserUiLanguageId());
+        WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
+                    id);
+    }
+    LanguageManager::Instance().Load(LanguageFileOf(id));
+    languageId_ = id;
+}
+
+void CMainWnd::SwitchLanguage(int index) {
+    // Items: 0 Chinese, 1 English, 2 Russian, 3 Spanish; anything else reads as English.
+    const int id = index >= 0 && index <= 3 ? index + 1 : 2;
+    languageId_ = index + 1;
+    LanguageManager::Instance().Switch(LanguageFileOf(id));
+    page_.RefreshPage();
+    WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
+                index + 1);
+}
+
+void CMainWnd::Notify(const Notification& n) {
+    if (!n.virtualWindow.isEmpty()) {
+        WindowImplBase::Notify(n);
+        return;
+    }
+    if (n.Is("click")) {
+        OnClick(n);
+    } else if (n.Is("itemselect") && n.sender == comboLanguage_) {
+        SwitchLanguage(static_cast<int>(n.wParam));
+    }
+}
+
+void CMainWnd::OnClick(const Notification& n) {
+    if (n.sender == exitButton_) {
+        ShowWindow(false);  // the program lives on in the notification area
+    } else if (n.sender == minButton_) {
+        Minimize();
+    }
+}
+
+void CMainWnd::ShowRequest() {
+    if (deviceShown_ != 0) {
+        BringToFront();
+    } else {
+        ShowNoDeviceWarning();
+    }
+}
+
+void CMainWnd::ShowNoDeviceWarning() {
+    if (noDeviceWarningOpen_) {
+        return;
+    }
+    noDeviceWarningOpen_ = true;
+    CMsgWnd::Show(this, QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"),
+                  CMsgWnd::Kind::kWarning);
+    noDeviceWarningOpen_ = false;
+}
+
+void CMainWnd::OpenTrayMenu() {
+    trayMenu_.reset();
+    trayMenu_ = std::make_unique<MenuWindow>();
+    const QPoint at = CursorPosition() - QPoint(0, kTrayMenuLift);
+    if (trayMenu_->Create(this, QStringLiteral("traymenu.xml"), at,
+                          kMenuAlignLeft | kMenuAlignTop)) {
+        trayMenu_->ResizeToContent();
+    }
+}
+
+void CMainWnd::OnMenuCommand(quintptr wParam) {
+    const MenuCommand* command = MenuCommand::FromParam(wParam);
+    if (command == nullptr) {
+        return;
+    }
+    const QString name = command->name;  // the record ends with this message
+    if (name.compare(QLatin1String("configuration"), Qt::CaseInsensitive) == 0) {
+        ShowRequest();
+    } else if (name.compare(QLatin1String("exit"), Qt::CaseInsensitive) == 0) {
+        Destroy();
+    } else {
+        const QString prefix = QStringLiteral("ms_1");
+        const qsizetype shorter = std::min(name.size(), prefix.size());
+        if (name.left(shorter).compare(prefix.left(shorter), Qt::CaseInsensitive) == 0) {
+            page_.OnMenuCommand(name);
+        }
+    }
+}
+
+void CMainWnd::OnDeviceChange(quintptr event, qintptr data) {
+    if (event == kDeviceArrival) {
+        qCDebug(lcMainWindow) << "DBT_DEVICEARRIVAL.";
+    } else if (event == kDeviceNodesChanged) {
+        qCDebug(lcMainWindow) << "Succuss";
+    }
+    if (event != kDeviceArrival && event != kDeviceRemoveComplete) {
+        return;
+    }
+    const auto* record = reinterpret_cast<const DeviceInterfaceRecord*>(data);
+    if (record == nullptr || record->deviceType != kDeviceInterfaceType ||
+        !IsBluetoothMouseInterface(record->name)) {
+        return;
+    }
+    if (event == kDeviceArrival) {
+        if (page_.BleConnected() == 0) {
+            page_.OnBleChange(1);
+        }
+    } else {
+        page_.OnBleChange(0);
+    }
+}
+
+void CMainWnd::OnDeviceConnected() {
+    deviceShown_ = page_.DeviceConnected();
+    if (deviceShown_ != 0) {
+        deviceTabs_.SelectPage(0);
+        if (firstDeviceMessage_) {
+            ShowWindow(true);  // the start-up shows the window once a mouse is there
+        }
+    } else {
+        deviceTabs_.SelectPage(-1);
+        ShowWindow(false);
+    }
+    firstDeviceMessage_ = false;
+}
+
+void CMainWnd::ShowDpiPopup(quintptr wParam, qintptr lParam) {
+    QString text = QStringLiteral("DPI :");
+    if (wParam == 0) {
+        text += QString::number(static_cast<qlonglong>(lParam) * 100);
+    }
+    KillTimer(page_timers::kDpiPopup);
+    SetTimer(page_timers::kDpiPopup, page_timers::kDpiPopupMs);
+    if (dpiPopup_ != nullptr) {
+        dpiPopup_->SetDisplayText(text);
+        return;
+    }
+    dpiPopup_ = CDPIMsg::Open(this, text, [this] { dpiPopup_ = nullptr; });
+}
+
+void CMainWnd::OnTimer(unsigned id) {
+    switch (id) {
+        case page_timers::kApplyDebounce:
+            KillTimer(id);
+            PostMessage(kApplyRequest);
+            break;
+        case page_timers::kDpiPopup:
+            KillTimer(id);
+            if (dpiPopup_ != nullptr) {
+                dpiPopup_->Close(0);
+            }
+            break;
+        case page_timers::kReceiverWatchdog:
+            page_.OnWatchdogTimer();
+            break;
+        case page_timers::kBleRegistration:
+            page_.OnBleRegistrationTimer();
+            break;
+        default:
+            break;
+    }
+}
+
+// Bluetooth devices come and go without a window message here: follow the mouse's presence and
+// report it the way a device-interface notification would.
+void CMainWnd::WatchBluetoothInterface() {
+    if (!platform_.bluetoothPresentAtStart) {
+        return;
+    }
+    bluetoothInterfacePresent_ = platform_.bluetoothPresentAtStart();
+    auto* timer = new QTimer(nullptr);
+    timer->setInterval(kBluetoothWatchMs);
+    QObject::connect(timer, &QTimer::timeout, [this] {
+        const bool present = platform_.bluetoothPresentAtStart();
+        if (present == bluetoothInterfacePresent_) {
+            return;
+        }
+        bluetoothInterfacePresent_ = present;
+        auto record = std::make_shared<DeviceInterfaceRecord>();
+        record->deviceType = kDeviceInterfaceType;
+        record->name = QStringLiteral("\\\\?\\BTHLEDevice#VID&02045E_PID&0069");
+        Poster().Post(kDeviceChange, present ? kDeviceArrival : kDeviceRemoveComplete,
+                      reinterpret_cast<qintptr>(record.get()), record);
+    });
+    bluetoothWatch_.reset(timer);
+    timer->start();
+}
+
+qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr lParam,
+                                      bool& handled) {
+    handled = true;
+    switch (message) {
+        case ui::kMsgDestroy:
+            UiApplication::PostQuitMessage(0);
+            return 0;
+        case ui::kMsgTimer:
+            handled = false;
+            OnTimer(static_cast<unsigned>(wParam));
+            return 0;
+        case kDeviceChange:
+            OnDeviceChange(wParam, lParam);
+            return 0;
+        case kTrayIcon:
+            if (lParam == ui::kMouseLeftButtonUp) {
+                ShowRequest();
+            } else if (lParam == ui::kMouseRightButtonUp) {
+                OpenTrayMenu();
+            }
+            return 0;
+        case kMenuCommand:
+            OnMenuCommand(wParam);
+            return 0;
+        case kHookInput:
+        case kIgnored1130:
+        case kIgnored1261:
+        case kIgnored5121:
+            return 0;
+        case kOpenInstance:
+            ShowRequest();
+            return 0;
+        case kDeviceConnected:
+            OnDeviceConnected();
+            return 0;
+        case kDpiPopup:
+            ShowDpiPopup(wParam, lParam);
+            return 0;
+        case kReceiverData:
+            page_.OnReceiverEvent(ConnectionManager::FoldDataMessage(wParam, lParam));
+            return 0;
+        case kReceiverStatus:
+            page_.OnReceiverEvent(ConnectionManager::FoldStatusMessage(wParam));
+            return 0;
+        case kCableData:
+            page_.OnCableEvent(ConnectionManager::FoldDataMessage(wParam, lParam));
+            return 0;
+        case kCableStatus:
+            page_.OnCableEvent(ConnectionManager::FoldStatusMessage(wParam));
+            return 0;
+        case kApplyRequest:
+            page_.RequestApply();  // thread message 1648 for the page's worker
+            return 0;
+        case kApplyStarted:
+        case kApplyReportsSent:
+        case kApplyFinished:
+            page_.OnApplyMessage(message);
+            return 0;
+        case kBluetoothEvent:
+            page_.OnBluetoothEvent(static_cast<uint16_t>(wParam), static_cast<uint16_t>(lParam));
+            return 0;
+        default:
+            handled = false;
+            return 0;
+    }
+}
+
+void CMainWnd::OnDestroy() {
+    bluetoothWatch_.reset();
+    if (dpiPopup_ != nullptr) {
+        dpiPopup_->Close(0);
+    }
+    if (hookTable_.Bound()) {
+        hookTable_.removemousehook();
+        hookTable_.removehook();
+    }
+    hookTable_ = HookTable{};
+    hookLibrary_.Unload();
+    UiApplication::PostQuitMessage(0);
+}

@@ -1,0 +1,86 @@
+// The one top-level window: hosts the settings page, the tray icon and its menu, the language
+// choice and the DPI popup, and receives nearly every message the program's parts exchange.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QString>
+
+#include "link/driver_functions.h"
+#include "link/driver_library.h"
+#include "page/ms_1_page.h"
+#include "ui/menu_window.h"
+#include "ui/tray_icon.h"
+#include "ui/window_impl_base.h"
+
+class CDPIMsg;
+class QTimer;
+
+// A device-interface arrival or removal as message 537 carries it (lParam points to one).
+struct DeviceInterfaceRecord {
+    int deviceType = 0;  // 5: a device interface
+    QString name;
+};
+
+inline constexpr char kMainWindowClass[] = "Corvane TALVORE Mouse";
+
+class CMainWnd final : public WindowImplBase {
+public:
+    explicit CMainWnd(PagePlatform platform);
+    ~CMainWnd() override;
+
+    QString GetWindowClassName() const override { return QString::fromLatin1(kMainWindowClass); }
+    QString GetSkinFile() const override { return QStringLiteral("main.xml"); }
+
+    CMS_1_Page& Page() { return page_; }
+    int LanguageId() const { return languageId_; }
+    int DeviceShown() const { return deviceShown_; }
+    bool NoDeviceWarningOpen() const { return noDeviceWarningOpen_; }
+    CDPIMsg* DpiPopup() const { return dpiPopup_; }
+    const TrayIcon& Tray() const { return tray_; }
+
+    // The path of CONFIG.ini.
+    QString ConfigPath() const;
+    // Whether a device-interface name is the Bluetooth mouse's ("VID&02045E" and "PID&0069" in
+    // any letter case).
+    static bool IsBluetoothMouseInterface(const QString& name);
+
+protected:
+    void InitWindow() override;
+    void Notify(const Notification& n) override;
+    void OnClick(const Notification& n) override;
+    qintptr HandleCustomMessage(unsigned message, quintptr wParam, qintptr lParam,
+                                bool& handled) override;
+    void OnDestroy() override;
+
+private:
+    void ChooseLanguage();
+    void SwitchLanguage(int index);
+    void ShowRequest();
+    void ShowNoDeviceWarning();
+    void OpenTrayMenu();
+    void OnMenuCommand(quintptr wParam);
+    void OnDeviceChange(quintptr event, qintptr data);
+    void OnDeviceConnected();
+    void ShowDpiPopup(quintptr wParam, qintptr lParam);
+    void OnTimer(unsigned id);
+    void WatchBluetoothInterface();
+
+    PagePlatform platform_;
+    CMS_1_Page page_;
+    HookLibrary hookLibrary_;
+    HookTable hookTable_;
+    TrayIcon tray_;
+    std::unique_ptr<MenuWindow> trayMenu_;
+    CDPIMsg* dpiPopup_ = nullptr;
+    int deviceShown_ = 0;
+    bool firstDeviceMessage_ = true;
+    int languageId_ = 0;
+    bool noDeviceWarningOpen_ = false;
+    bool bluetoothInterfacePresent_ = false;
+    std::unique_ptr<QTimer> bluetoothWatch_;
+    ComboBox comboLanguage_;
+    Button minButton_, exitButton_;
+    TabLayout deviceTabs_;
+};

@@ -1,0 +1,42 @@
+#include "app/program.h"
+
+#include <QObject>
+#include <QThread>
+
+#include "app/main_wnd.h"
+#include "link/program_messages.h"
+#include "sys/folders.h"
+#include "sys/single_instance.h"
+#include "ui/ui_application.h"
+
+int RunProgram(int argc, char** argv, const ProgramOptions& options) {
+    UiApplication app(argc, argv);
+    SingleInstance instance;
+    if (instance.Start() == SingleInstance::Role::Second) {
+        return 1;  // the running instance has been told to come forward
+    }
+    const QString programFolder = GetProgramFolder();
+    UiApplication::SetSkinFolder(programFolder + QStringLiteral("res/"));
+
+    PagePlatform platform;
+    platform.programFolder = programFolder;
+    platform.bluetoothPresentAtStart = options.bluetoothPresent;
+    platform.makeGattBackend = options.makeGattBackend;
+    platform.wait = [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); };
+
+    {
+        CMainWnd window(platform);
+        QObject::connect(&instance, &SingleInstance::SecondStart,
+                         [&window] { window.PostMessage(program_messages::kOpenInstance); });
+        // Created hidden; the first connected-state message shows it when a mouse is there.
+        if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {
+            return 0;
+        }
+        window.CenterWindow();
+        if (options.onMainWindowCreated) {
+            options.onMainWindowCreated(window);
+        }
+        app.MessageLoop();
+    }
+    return 0;
+}

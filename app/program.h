@@ -1,0 +1,20 @@
+// The program's start-up, main loop and shutdown, shared by talvore and talvore-demo.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "link/gatt.h"
+
+class CMainWnd;
+
+struct ProgramOptions {
+    std::function<bool()> bluetoothPresent;
+    std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
+    // Runs once the main window exists (the demo places its control panel beside it).
+    std::function<void(CMainWnd&)> onMainWindowCreated;
+};
+
+// Returns the process exit code: 1 when another instance runs (it has been asked to come
+// forward), 0 after a normal end.
+int RunProgram(int argc, char** argv, const ProgramOptions& options);

@@ -1,0 +1,132 @@
+#include "page/device_links.h"
+
+#include "link/null_gatt_backend.h"
+#include "page/profile_store.h"
+
+namespace {
+
+// The drivers post from their own threads; the poster queues for the window's UI thread.
+void PostToWindow(void* context, uint32_t message, uint64_t wParam, int64_t lParam) {
+    static_cast<const MessagePoster*>(context)->Post(message, static_cast<quintptr>(wParam),
+                                                     static_cast<qintptr>(lParam));
+}
+
+std::unique_ptr<GattBackend> MakeGattBackend(const PagePlatform& platform) {
+    std::unique_ptr<GattBackend> backend;
+    if (platform.makeGattBackend) {
+        backend = platform.makeGattBackend();
+    }
+    return backend ? std::move(backend) : std::make_unique<NullGattBackend>();
+}
+
+}  // namespace
+
+// SetFeature of a driver library; false while the library is not loaded.
+class DeviceLinks::DriverTransport final : public ReportTransport {
+public:
+    explicit DriverTransport(const DriverLibrary& library) : library_(library) {}
+    bool Send(const uint8_t* data, std::size_t length) override {
+        const DriverFunctions& f = library_.Functions();
+        return f.Bound() && f.SetFeature(data, static_cast<uint32_t>(length)) != 0;
+    }
+
+private:
+    const DriverLibrary& library_;
+};
+
+class DeviceLinks::BleTransport final : public ReportTransport {
+public:
+    explicit BleTransport(BleLink& ble) : ble_(ble) {}
+    bool Send(const uint8_t* data, std::size_t length) override { return ble_.Write(data, length); }
+
+private:
+    BleLink& ble_;
+};
+
+DeviceLinks::DeviceLinks(ProfileStore& store, DeviceView& view, WindowServices& window,
+                         MessagePoster poster, PagePlatform platform)
+    : store_(store),
+      poster_(std::move(poster)),
+      platform_(std::move(platform)),
+      gatt_(MakeGattBackend(platform_)),
+      ble_(std::make_unique<BleLink>(*gatt_,
+                                     [this](uint16_t key, uint16_t value) {
+                                         poster_.Post(program_messages::kBluetoothEvent, key,
+                                                      value);
+                                     })),
+      wiredTransport_(std::make_unique<DriverTransport>(wiredLibrary_)),
+      receiverTransport_(std::make_unique<DriverTransport>(receiverLibrary_)),
+      bleTransport_(std::make_unique<BleTransport>(*ble_)),
+      engine_(links_, {wiredTransport_.get(), receiverTransport_.get(), bleTransport_.get()},
+              platform_.sleeper != nullptr ? *platform_.sleeper : realSleeper_),
+      pipeline_(*this, engine_, this),
+      events_(links_, view, window, *this,
+              [this](uint16_t value) { engine_.OnAcknowledgementEvent(value); }),
+      connection_(links_, view, window, events_, *ble_, wiredLibrary_.Functions(),
+                  receiverLibrary_.Functions(), platform_.bluetoothPresentAtStart),
+      worker_([this] { return links_.AnyLinkUsable(); }, [this] { pipeline_.RunApply(); }) {}
+
+DeviceLinks::~DeviceLinks() {
+    Stop();
+}
+
+void DeviceLinks::Start() {
+    worker_.Start();
+    wiredLibrary_.Load(platform_.programFolder + QStringLiteral("hiddriver_2.so"));
+    receiverLibrary_.Load(platform_.programFolder + QStringLiteral("hiddriver_1.so"));
+    driverWindow_ = {&poster_, &PostToWindow};
+    connection_.StartDevices(driverWindow_);
+    started_ = true;
+}
+
+void DeviceLinks::Stop() {
+    if (!started_) {
+        return;
+    }
+    started_ = false;
+    worker_.Quit();
+    connection_.CloseDevices();
+    wiredLibrary_.Unload();
+    receiverLibrary_.Unload();
+    ble_->Unregister();  // no notification may reach a page that is going away
+}
+
+RecordSnapshot DeviceLinks::TakeSnapshot() {
+    return store_.WithLock([](ProfileStore& s) {
+        return RecordSnapshot{s.TakeSnapshotOfCurrent(), s.TakeForceFullApply()};
+    });
+}
+
+void DeviceLinks::Save() {
+    store_.SaveProfiles();
+}
+
+void DeviceLinks::ApplyStarted() {
+    poster_.Post(program_messages::kApplyStarted);
+}
+
+void DeviceLinks::ReportsSent() {
+    poster_.Post(program_messages::kApplyReportsSent);
+}
+
+void DeviceLinks::ApplyFinished() {
+    poster_.Post(program_messages::kApplyFinished);
+}
+
+bool DeviceLinks::EditSlot0(const std::function<void(ProfileSlot&)>& edit) {
+    return store_.WithLock([&](ProfileStore& s) {
+        ProfileRecord* current = s.Current();
+        if (current == nullptr) {
+            return false;
+        }
+        edit(current->slots[0]);
+        return true;
+    });
+}
+
+void DeviceLinks::Synchronise() {
+    const auto snapshot = store_.TakeSnapshotOfCurrent();
+    if (snapshot) {
+        pipeline_.Synchronise(*snapshot);
+    }
+}

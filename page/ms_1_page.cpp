@@ -1,0 +1,363 @@
+#include "page/ms_1_page.h"
+
+#include <QLoggingCategory>
+
+#include "macro/us_keyboard_layout.h"
+#include "page/function_codes.h"
+#include "page/page_window_services.h"
+#include "sys/folders.h"
+#include "sys/xkb_keyboard_layout.h"
+#include "ui/language_manager.h"
+#include "ui/window_impl_base.h"
+
+Q_LOGGING_CATEGORY(lcPage, "talvore.page")
+
+namespace {
+
+constexpr int kProfileRowHeight = 29;
+constexpr int kSliderDebounceMs = 500;
+constexpr int kLightingDebounceMs = 200;
+// The last button position cannot be reassigned from its menu.
+constexpr int kLastAssignableButton = 16;
+// Buttons 0..15 must keep at least one left click among them.
+constexpr int kLeftClickRuleButtons = 16;
+
+std::unique_ptr<KeyboardLayout> UserKeyboardLayout() {
+    auto us = std::make_shared<UsKeyboardLayout>();
+    if (auto xkb = XkbKeyboardLayout::ForUser(us)) {
+        return xkb;
+    }
+    return std::make_unique<UsKeyboardLayout>();
+}
+
+// Index of `control` in a family of handles, -1 when it is not one of them.
+template <class Family>
+int IndexIn(const Family& family, const Control& control) {
+    for (std::size_t k = 0; k < family.size(); ++k) {
+        if (family[k] == control) {
+            return static_cast<int>(k);
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+CMS_1_Page::CMS_1_Page(PagePlatform platform)
+    : platform_(std::move(platform)),
+      layout_(UserKeyboardLayout()),
+      store_(DataFolderOf(platform_.programFolder), LanguageManager::Instance()),
+      view_(controls_, LanguageManager::Instance(), *layout_),
+      deviceView_(controls_, [this] { UpdateLightRows(); }) {
+    Route(QStringLiteral("click"), this, &CMS_1_Page::OnClick);
+    Route(QStringLiteral("selectchanged"), this, &CMS_1_Page::OnSelectChanged);
+    Route(QStringLiteral("itemselect"), this, &CMS_1_Page::OnItemSelect);
+    Route(QStringLiteral("checkclick"), this, &CMS_1_Page::OnCheckClick);
+    Route(QStringLiteral("killfocus"), [](const Notification&) {});
+    Route(QStringLiteral("timer"), this, &CMS_1_Page::OnTimer);
+    Route(QStringLiteral("valuechanged"), this, &CMS_1_Page::OnValueChanged);
+}
+
+CMS_1_Page::~CMS_1_Page() {
+    Teardown();
+}
+
+void CMS_1_Page::SetWindow(WindowImplBase* window, const HookTable* hooks) {
+    window_ = window;
+    hooks_ = hooks;
+}
+
+void CMS_1_Page::Init() {
+    if (window_ == nullptr) {
+        qCCritical(lcPage) << "the page starts without its window";
+        return;
+    }
+    controls_.Lookup(*window_);
+    windowServices_ =
+        std::make_unique<PageWindowServices>(*window_, controls_.progressPower, platform_.wait);
+    links_ = std::make_unique<DeviceLinks>(store_, deviceView_, *windowServices_,
+                                           window_->Poster(), platform_);
+    links_->Start();
+}
+
+void CMS_1_Page::Teardown() {
+    if (links_) {
+        links_->Stop();
+    }
+}
+
+void CMS_1_Page::LoadProfiles() {
+    store_.LoadProfiles();
+    controls_.listProfile.RemoveAll();
+    const int selected = store_.WithLock([this](ProfileStore& s) {
+        for (int i = 0; i < s.Count(); ++i) {
+            controls_.listProfile.AddLabel(ProfileName(s.At(i)), kProfileRowHeight);
+        }
+        return s.SelectedIndex();
+    });
+    controls_.listProfile.Select(selected, TakeFocus::kNo, Notify::kNo);
+    OnBleChange(BleConnected());
+    RefreshPage();
+}
+
+void CMS_1_Page::RefreshPage() {
+    const auto record = store_.TakeSnapshotOfCurrent();
+    if (!record) {
+        return;
+    }
+    if (links_) {
+        links_->Events().RefreshSettingsView();
+    }
+    view_.Show(*record);
+}
+
+void CMS_1_Page::UpdateLightRows() {
+    const auto record = store_.TakeSnapshotOfCurrent();
+    if (record) {
+        view_.UpdateLightRows(ActiveSlot(*record).lightMode);
+    }
+}
+
+int CMS_1_Page::DeviceConnected() const {
+    return links_ ? links_->Links().deviceConnected.load() : 0;
+}
+
+int CMS_1_Page::BleConnected() const {
+    return links_ ? links_->Links().bleConnected.load() : 0;
+}
+
+void CMS_1_Page::OnReceiverEvent(uint32_t code) {
+    if (links_) {
+        links_->Connection().OnReceiverEvent(code);
+    }
+}
+
+void CMS_1_Page::OnCableEvent(uint32_t code) {
+    if (links_) {
+        links_->Connection().OnCableEvent(code);
+    }
+}
+
+void CMS_1_Page::OnBleChange(int connected) {
+    if (links_) {
+        links_->Connection().OnBleChange(connected);
+    }
+}
+
+void CMS_1_Page::OnWatchdogTimer() {
+    if (links_) {
+        links_->Connection().OnWatchdogExpired();
+    }
+}
+
+void CMS_1_Page::OnBleRegistrationTimer() {
+    if (links_) {
+        links_->Connection().OnBleRegistrationTimer();
+    }
+}
+
+void CMS_1_Page::OnBluetoothEvent(uint16_t key, uint16_t value) {
+    if (links_) {
+        links_->Events().Handle(key, value, EventSource::Bluetooth);
+    }
+}
+
+void CMS_1_Page::OnApplyMessage(uint32_t message) {
+    if (window_ == nullptr) {
+        return;
+    }
+    Control ring = window_->FindOptional<Control>(QStringLiteral("apply_ring"));
+    switch (message) {
+        case program_messages::kApplyStarted:
+            window_->KillTimer(page_timers::kReceiverWatchdog);
+            ring.SetVisible(true);
+            break;
+        case program_messages::kApplyReportsSent:
+            window_->SetTimer(page_timers::kReceiverWatchdog, page_timers::kWatchdogMs);
+            break;
+        case program_messages::kApplyFinished:
+            ring.SetVisible(false);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMS_1_Page::RequestApply() {
+    if (links_) {
+        links_->RequestApply();
+    }
+}
+
+void CMS_1_Page::OnMenuCommand(const QString& itemName) {
+    AssignFunction(itemName);
+}
+
+bool CMS_1_Page::EditCurrent(const std::function<void(ProfileRecord&)>& edit) {
+    return store_.WithLock([&](ProfileStore& s) {
+        ProfileRecord* record = s.Current();
+        if (record == nullptr) {
+            return false;
+        }
+        edit(*record);
+        return true;
+    });
+}
+
+void CMS_1_Page::PostApplyRequest() {
+    if (window_ != nullptr) {
+        window_->PostMessage(program_messages::kApplyRequest);
+    }
+}
+
+void CMS_1_Page::RestartApplyDebounce(int milliseconds) {
+    if (window_ != nullptr) {
+        window_->KillTimer(page_timers::kApplyDebounce);
+        window_->SetTimer(page_timers::kApplyDebounce, milliseconds);
+    }
+}
+
+void CMS_1_Page::SelectProfile(int index) {
+    const bool selected = store_.WithLock([&](ProfileStore& s) {
+        return s.Current() != nullptr && s.Select(index);
+    });
+    if (!selected) {
+        return;
+    }
+    RefreshPage();
+    store_.SetForceFullApply(true);
+    PostApplyRequest();
+}
+
+void CMS_1_Page::AssignFunction(const QString& itemName) {
+    const int button = currentButton_;
+    if (button > kLastAssignableButton) {
+        return;
+    }
+    const uint8_t code = FunctionOfMenuItem(itemName).value_or(kFunctionLeftClick);
+    if (code == kFunctionShortcut || code == kFunctionMacro) {
+        // These need the shortcut and macro dialogs, which this page does not open yet.
+        qCInfo(lcPage) << "no dialog for" << itemName;
+        return;
+    }
+    bool keepsLeftClick = false;
+    const bool loaded = EditCurrent([&](ProfileRecord& record) {
+        ProfileSlot& slot = ActiveSlot(record);
+        for (int j = 0; j < kLeftClickRuleButtons; ++j) {
+            const uint8_t c = j == button ? code : slot.buttons[j].functionCode;
+            keepsLeftClick = keepsLeftClick || c == kFunctionLeftClick;
+        }
+        if (keepsLeftClick) {
+            slot.buttons[button].functionCode = code;
+            MirrorButton(record, button);
+        }
+    });
+    if (!loaded) {
+        return;
+    }
+    if (!keepsLeftClick) {
+        qCInfo(lcPage) << "the last left click stays";  // the warning box comes with the dialogs
+        return;
+    }
+    PostApplyRequest();
+    if (const auto record = store_.TakeSnapshotOfCurrent()) {
+        view_.ShowButtonLabel(button, ActiveSlot(*record).buttons[button]);
+    }
+}
+
+void CMS_1_Page::OnClick(const Notification& n) {
+    if (n.sender == controls_.btnApply) {
+        PostApplyRequest();
+        return;
+    }
+    if (const int k = IndexIn(controls_.btnKey, n.sender); k >= 0) {
+        currentButton_ = k;
+    }
+}
+
+void CMS_1_Page::OnSelectChanged(const Notification& n) {
+    if (const int k = IndexIn(controls_.optionDpiStep, n.sender); k >= 0) {
+        if (EditCurrent([k](ProfileRecord& r) { r.slots[0].dpiStage = k; })) {
+            PostApplyRequest();
+        }
+    } else if (const int rate = IndexIn(controls_.btnReportRate, n.sender); rate >= 0) {
+        if (EditCurrent([rate](ProfileRecord& r) { r.slots[0].reportRate = rate; })) {
+            PostApplyRequest();
+        }
+    }
+}
+
+void CMS_1_Page::OnItemSelect(const Notification& n) {
+    if (n.sender == controls_.listProfile) {
+        SelectProfile(static_cast<int>(n.wParam));
+    } else if (n.sender == controls_.comboLight) {
+        const int mode = static_cast<int>(n.wParam);
+        if (EditCurrent([mode](ProfileRecord& r) { r.slots[0].lightMode = mode; })) {
+            UpdateLightRows();
+            RestartApplyDebounce(kLightingDebounceMs);
+        }
+    }
+}
+
+void CMS_1_Page::OnCheckClick(const Notification& n) {
+    const bool checked = n.wParam != 0;
+    const std::pair<CheckBox*, Control*> sections[] = {
+        {&controls_.checkButton, &controls_.horButton},
+        {&controls_.checkProfile, &controls_.verProfile},
+        {&controls_.checkPower, &controls_.verPower},
+        {&controls_.checkDpi, &controls_.horDpi},
+        {&controls_.checkLight, &controls_.verLight},
+        {&controls_.checkReportRate, &controls_.verReportRate},
+        {&controls_.checkMouseAttribute, &controls_.verMouseAttribute},
+        {&controls_.checkPowerSetting, &controls_.verPowerSetting},
+    };
+    for (const auto& [box, section] : sections) {
+        if (n.sender == *box) {
+            section->SetVisible(checked);
+            return;
+        }
+    }
+    if (n.sender == controls_.checkMoveMode) {
+        if (EditCurrent([checked](ProfileRecord& r) { r.slots[0].moveMode = checked ? 1 : 0; })) {
+            PostApplyRequest();
+        }
+    }
+}
+
+void CMS_1_Page::OnValueChanged(const Notification& n) {
+    const int value = static_cast<int>(n.wParam);
+    int32_t ProfileSlot::* field = nullptr;
+    if (const int k = IndexIn(controls_.sliderDpi, n.sender); k >= 0) {
+        if (EditCurrent([k, value](ProfileRecord& r) { r.slots[0].dpiValue[k] = value; })) {
+            controls_.labelDpi[static_cast<std::size_t>(k)].SetText(QString::number(value * 100));
+            RestartApplyDebounce(kSliderDebounceMs);
+        }
+        return;
+    }
+    if (n.sender == controls_.sliderBrightness) {
+        field = &ProfileSlot::lightBrightness;
+    } else if (n.sender == controls_.sliderBreathSpeed) {
+        field = &ProfileSlot::lightSpeed;
+    } else if (n.sender == controls_.sliderLightOff) {
+        field = &ProfileSlot::lightOffTimer;
+    } else if (n.sender == controls_.sliderSleepTimer) {
+        field = &ProfileSlot::sleepTimer;
+    } else {
+        return;
+    }
+    if (!EditCurrent([field, value](ProfileRecord& r) { r.slots[0].*field = value; })) {
+        return;
+    }
+    if (field == &ProfileSlot::lightOffTimer) {
+        view_.ShowLightOffLabel(value);
+    } else if (field == &ProfileSlot::sleepTimer) {
+        view_.ShowSleepLabel(value);
+    }
+    RestartApplyDebounce(kSliderDebounceMs);
+}
+
+void CMS_1_Page::OnTimer(const Notification& n) {
+    if (n.wParam == static_cast<quintptr>(page_timers::kChargeAnimation) && links_) {
+        links_->Events().OnChargeTimer();
+    }
+}

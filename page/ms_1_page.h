@@ -1,0 +1,89 @@
+// The settings page of the MS_1 mouse. It is not a window: it receives the notifications of the
+// main window's controls tagged with the virtual window "MS_1_Page", owns the profile store and the
+// links to the mouse, and keeps the page's controls in line with the current profile.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include <QString>
+
+#include "link/driver_functions.h"
+#include "macro/keyboard_layout.h"
+#include "page/device_links.h"
+#include "page/page_controls.h"
+#include "page/page_device_view.h"
+#include "page/profile_store.h"
+#include "page/settings_view.h"
+#include "ui/notify_pump.h"
+
+class PageWindowServices;
+class WindowImplBase;
+
+inline constexpr char kPageVirtualWindow[] = "MS_1_Page";
+
+class CMS_1_Page final : public CNotifyPump {
+public:
+    explicit CMS_1_Page(PagePlatform platform);
+    ~CMS_1_Page() override;
+
+    // Handed over by the main window before Init: the window (target of every message and
+    // timer of the page) and the hook table (filled later, when the hook library loads).
+    void SetWindow(WindowImplBase* window, const HookTable* hooks);
+    // The page's start-up: finds its controls, then opens the links to the mouse.
+    void Init();
+    // Loads the profile and macro stores and shows the stored selection.
+    void LoadProfiles();
+    // Stops the worker before the driver libraries are closed and unloaded.
+    void Teardown();
+
+    // From the main window's message handling (UI thread).
+    void OnReceiverEvent(uint32_t code);
+    void OnCableEvent(uint32_t code);
+    void OnBleChange(int connected);
+    void OnWatchdogTimer();         // timer 100
+    void OnBleRegistrationTimer();  // timer 517
+    void OnBluetoothEvent(uint16_t key, uint16_t value);
+    void OnApplyMessage(uint32_t message);  // the worker's apply started / sent / finished
+    void RequestApply();                    // thread message 1648 for the worker
+    // A menu item whose name agrees with "ms_1" was chosen.
+    void OnMenuCommand(const QString& itemName);
+
+    // Every control from the current profile.
+    void RefreshPage();
+
+    int DeviceConnected() const;
+    int BleConnected() const;
+    ProfileStore& Store() { return store_; }
+    const PageControls& Controls() const { return controls_; }
+    DeviceLinks* Links() { return links_.get(); }
+    const HookTable* Hooks() const { return hooks_; }
+
+private:
+    void OnClick(const Notification& n);
+    void OnSelectChanged(const Notification& n);
+    void OnItemSelect(const Notification& n);
+    void OnCheckClick(const Notification& n);
+    void OnValueChanged(const Notification& n);
+    void OnTimer(const Notification& n);
+
+    void SelectProfile(int index);
+    void AssignFunction(const QString& itemName);
+    void UpdateLightRows();
+    // Runs edit on the displayed slot of the current profile under the store's lock.
+    bool EditCurrent(const std::function<void(ProfileRecord&)>& edit);
+    void PostApplyRequest();
+    void RestartApplyDebounce(int milliseconds);
+
+    PagePlatform platform_;
+    WindowImplBase* window_ = nullptr;
+    const HookTable* hooks_ = nullptr;
+    std::unique_ptr<KeyboardLayout> layout_;
+    PageControls controls_;
+    ProfileStore store_;
+    SettingsView view_;
+    PageDeviceView deviceView_;
+    std::unique_ptr<PageWindowServices> windowServices_;
+    std::unique_ptr<DeviceLinks> links_;
+    int currentButton_ = 0;
+};

@@ -1,0 +1,28 @@
+// The link and device-event handling's view of the settings page: its controls by name.
+#pragma once
+
+#include <functional>
+
+#include "link/device_view.h"
+#include "page/page_controls.h"
+
+class PageDeviceView final : public DeviceView {
+public:
+    PageDeviceView(PageControls& controls, std::function<void()> updateLightRows)
+        : c_(controls), updateLightRows_(std::move(updateLightRows)) {}
+
+    void SetVisible(std::string_view control, bool visible) override;
+    bool IsChecked(std::string_view control) const override;
+    void SetChecked(std::string_view control, bool checked) override;
+    void SetLanguageText(std::string_view control, std::string_view key) override;
+    void SetPlainText(std::string_view control, const QString& text) override;
+    void SetProgress(std::string_view control, int value) override;
+    void SelectDpiStageOption(int number) override;
+    void UpdateLightRows() override;
+
+private:
+    Control Find(std::string_view name) const;
+
+    PageControls& c_;
+    std::function<void()> updateLightRows_;
+};

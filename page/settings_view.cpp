@@ -1,0 +1,92 @@
+#include "page/settings_view.h"
+
+#include "macro/key_table.h"
+#include "page/function_codes.h"
+#include "protocol/utf16_field.h"
+#include "sys/text_lookup.h"
+#include "ui/controls.h"
+
+namespace {
+
+// Selects option `index` of a family when it has one; a stored value outside the family
+// selects nothing rather than a control past the last.
+template <std::size_t N>
+void SelectOption(std::array<Option, N>& options, int32_t index) {
+    if (index >= 0 && static_cast<std::size_t>(index) < N) {
+        options[static_cast<std::size_t>(index)].Select(Notify::kNo);
+    }
+}
+
+}  // namespace
+
+void SettingsView::Show(const ProfileRecord& record) {
+    const ProfileSlot& slot = ActiveSlot(record);
+    SelectOption(c_.buttonMode, slot.buttonMode);
+    SelectOption(c_.optionDpiStep, slot.dpiStage);
+    for (int k = 0; k < kDpiStageCount; ++k) {
+        c_.sliderDpi[k].SetValue(slot.dpiValue[k]);
+        c_.labelDpi[k].SetText(QString::number(static_cast<int64_t>(slot.dpiValue[k]) * 100));
+        c_.btnDpiColor[k].SetBkColor(StoredToColor(slot.dpiColor[k]));
+    }
+    c_.comboLight.Select(slot.lightMode, TakeFocus::kNo, Notify::kNo);
+    c_.sliderBrightness.SetValue(slot.lightBrightness);
+    c_.sliderBreathSpeed.SetValue(slot.lightSpeed);
+    c_.btnLightColor.SetBkColor(StoredToColor(slot.lightColor));
+    SelectOption(c_.btnReportRate, slot.reportRate);
+    c_.sliderLightOff.SetValue(slot.lightOffTimer);
+    ShowLightOffLabel(slot.lightOffTimer);
+    c_.sliderSleepTimer.SetValue(slot.sleepTimer);
+    ShowSleepLabel(slot.sleepTimer);
+    for (int j = 0; j < kButtonCount; ++j) {
+        ShowButtonLabel(j, slot.buttons[j]);
+    }
+}
+
+void SettingsView::UpdateLightRows(int32_t lightMode) {
+    c_.horBrightness.SetVisible(lightMode == 1);
+    c_.horBreathSpeed.SetVisible(lightMode >= 2 && lightMode <= 11);
+    c_.horLightColor.SetVisible(lightMode == 1 || lightMode == 2);
+}
+
+void SettingsView::ShowSleepLabel(int32_t sleepTimer) {
+    c_.labelSleepTimer.SetText(QStringLiteral("%1%2 %3")
+                                   .arg(texts_.Text(QStringLiteral("sleep_timer_3_text")))
+                                   .arg(sleepTimer)
+                                   .arg(texts_.Text(QStringLiteral("sleep_timer_2_text"))));
+}
+
+void SettingsView::ShowLightOffLabel(int32_t lightOffTimer) {
+    c_.labelLightOff.SetText(QStringLiteral("%1%2 %3")
+                                 .arg(texts_.Text(QStringLiteral("sleep_timer_1_text")))
+                                 .arg(lightOffTimer * 0.5, 0, 'f', 1)
+                                 .arg(texts_.Text(QStringLiteral("sleep_timer_2_text"))));
+}
+
+QString SettingsView::ShortcutText(const ButtonEntry& entry) const {
+    static const char* const kModifierKeys[] = {"keyboard_ctrl_text", "keyboard_shift_text",
+                                                "keyboard_alt_text", "keyboard_win_text"};
+    QString text;
+    for (int bit = 0; bit < 4; ++bit) {
+        if ((entry.shortcutModifiers >> bit) & 1) {
+            text += texts_.Text(QLatin1String(kModifierKeys[bit])) + QLatin1Char('+');
+        }
+    }
+    return text + UsageToKeyName(entry.shortcutUsage, layout_, texts_);
+}
+
+void SettingsView::ShowButtonLabel(int button, const ButtonEntry& entry) {
+    if (button < 0 || button >= kButtonCount) {
+        return;
+    }
+    Button& label = c_.btnKey[static_cast<std::size_t>(button)];
+    if (entry.functionCode == kFunctionShortcut) {
+        label.SetText(ShortcutText(entry));
+    } else if (entry.functionCode == kFunctionMacro) {
+        label.SetText(texts_.Text(QStringLiteral("assign_macro_text")) +
+                      FieldToString(entry.macroName));
+    } else if (const QString key = FunctionTextKey(entry.functionCode); !key.isEmpty()) {
+        label.SetTextKey(key);
+    } else {
+        label.SetText(QString());
+    }
+}

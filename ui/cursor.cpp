@@ -1,0 +1,7 @@
+#include "ui/cursor.h"
+
+#include <QCursor>
+
+QPoint CursorPosition() {
+    return QCursor::pos();
+}
