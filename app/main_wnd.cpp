@@ -298,6 +298,7 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
         case kIgnored5121:
             return 0;
         case kOpenInstance:
+            qCInfo(lcMainWindow) << "another start asked this instance to come forward";
             ShowRequest();
             return 0;
         case kDeviceConnected:

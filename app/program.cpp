@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <QThread>
 
@@ -9,9 +10,11 @@
 #include "sys/single_instance.h"
 #include "ui/ui_application.h"
 
+Q_LOGGING_CATEGORY(lcProgram, "talvore.program")
+
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     UiApplication app(argc, argv);
-    SingleInstance instance;
+    SingleInstance instance(options.instanceName);
     if (instance.Start() == SingleInstance::Role::Second) {
         return 1;  // the running instance has been told to come forward
     }
@@ -36,6 +39,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         if (options.onMainWindowCreated) {
             options.onMainWindowCreated(window);
         }
+        qCInfo(lcProgram) << "running";
         app.MessageLoop();
     }
     return 0;

@@ -4,11 +4,16 @@
 #include <functional>
 #include <memory>
 
+#include <QString>
+
 #include "link/gatt.h"
+#include "sys/single_instance.h"
 
 class CMainWnd;
 
 struct ProgramOptions {
+    // The single-instance name; the demo runs under its own, beside a real program.
+    QString instanceName = QString::fromLatin1(kInstanceName);
     std::function<bool()> bluetoothPresent;
     std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
     // Runs once the main window exists (the demo places its control panel beside it).
