@@ -55,6 +55,8 @@ bool UiApplication::LoadTheme(const QString& qssPath) {
     QString sheet = QString::fromUtf8(file.readAll());
     const QString base = QFileInfo(qssPath).absolutePath();
     sheet.replace(QStringLiteral("url(\""), QStringLiteral("url(\"%1/").arg(base));
+    // The sheet may also name its images as "skins:<file>", the folder it lives in.
+    QDir::setSearchPaths(QStringLiteral("skins"), {base});
     qApp->setStyleSheet(sheet);
     return true;
 }
