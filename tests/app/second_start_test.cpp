@@ -1,0 +1,71 @@
+// Two starts of the program: the second tells the first to come forward and exits with code 1.
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A program folder of its own: the program and its skin folder, no driver libraries (no mouse).
+bool CopyProgramFolder(const QString& to) {
+    const QString from = QStringLiteral(TALVORE_BIN_DIR);
+    if (!QFile::copy(from + QStringLiteral("/talvore"), to + QStringLiteral("/talvore"))) {
+        return false;
+    }
+    QDirIterator it(from + QStringLiteral("/res"), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + file.mid(from.size());
+        QDir().mkpath(QFileInfo(target).path());
+        if (!QFile::copy(file, target)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WaitForLine(QProcess& process, QByteArray& seen, const QByteArray& line) {
+    return QTest::qWaitFor(
+        [&] {
+            seen += process.readAllStandardError();
+            return seen.contains(line);
+        },
+        20000);
+}
+
+TEST(SecondStart, ExitsWithOneAndTheRunningInstanceIsAskedToComeForward) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(CopyProgramFolder(dir.path()));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_LOGGING_RULES"),
+               QStringLiteral("talvore.program.info=true;talvore.window.info=true"));
+    const QString program = dir.filePath(QStringLiteral("talvore"));
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(program, {});
+    QByteArray firstLog;
+    ASSERT_TRUE(WaitForLine(first, firstLog, "running")) << firstLog.toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(program, {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+
+    EXPECT_TRUE(WaitForLine(first, firstLog, "asked this instance to come forward"))
+        << firstLog.toStdString();
+    first.terminate();
+    if (!first.waitForFinished(5000)) {
+        first.kill();
+        first.waitForFinished(5000);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// Not a test: renders the main window with the settings page of a connected (simulated) mouse to
+// a PNG, for the pictures under docs/. The window is forced visible here, in the tool, whatever
+// the program would decide.
+//   settings_screenshot PROGRAM_FOLDER LANGUAGE_ID OUT.png
+#include <QApplication>
+#include <QThread>
+#include <QWidget>
+#include <QtTest/QTest>
+
+#include <cstdio>
+
+#include "app/main_wnd.h"
+#include "sim/simulated_gatt_backend.h"
+#include "sys/folders.h"
+#include "sys/ini_file.h"
+#include "ui/ui_application.h"
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s PROGRAM_FOLDER LANGUAGE_ID OUT.png\n", argv[0]);
+        return 1;
+    }
+    UiApplication app(argc, argv);
+    const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
+    UiApplication::SetSkinFolder(folder + QStringLiteral("res/"));
+    WriteIniInt(DataFolderOf(folder) + QLatin1String(kConfigFileName),
+                QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey), atoi(argv[2]));
+
+    PagePlatform platform;
+    platform.programFolder = folder;
+    platform.bluetoothPresentAtStart = [] { return false; };
+    platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
+    platform.wait = [](int) {};
+    CMainWnd window(platform);
+    if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {
+        return 2;
+    }
+    window.CenterWindow();
+    window.ShowWindow(true);
+    // Let the start-up messages, the first battery status and the layout settle.
+    QTest::qWait(3000);
+    const bool saved = window.RootWidget()->grab().save(QString::fromLocal8Bit(argv[3]));
+    return saved ? 0 : 3;
+}
