@@ -1,10 +1,10 @@
 // Two starts of the program: the second tells the first to come forward and exits with code 1.
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -28,13 +28,14 @@ bool CopyProgramFolder(const QString& to) {
     return true;
 }
 
+// There is no event loop here: the process's output is read as it comes.
 bool WaitForLine(QProcess& process, QByteArray& seen, const QByteArray& line) {
-    return QTest::qWaitFor(
-        [&] {
-            seen += process.readAllStandardError();
-            return seen.contains(line);
-        },
-        20000);
+    QDeadlineTimer deadline(20000);
+    while (!seen.contains(line) && !deadline.hasExpired()) {
+        process.waitForReadyRead(100);
+        seen += process.readAllStandardError();
+    }
+    return seen.contains(line);
 }
 
 TEST(SecondStart, ExitsWithOneAndTheRunningInstanceIsAskedToComeForward) {

@@ -1,0 +1,238 @@
+// The program's main window with the simulated mouse behind the real driver libraries: the demo
+// folder's hiddriver_1.so and hiddriver_2.so, built on the simulated hidapi, are loaded as the
+// program loads them, and Bluetooth goes through the simulated GATT backend.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/dpi_msg.h"
+#include "app/main_wnd.h"
+#include "link/program_messages.h"
+#include "sim/hidapi/shared_mouse.h"
+#include "sim/simulated_gatt_backend.h"
+#include "ui/language_manager.h"
+#include "ui/test_hook.h"
+#include "ui/ui_application.h"
+
+namespace {
+
+using namespace program_messages;
+using sim::Link;
+
+constexpr int kWaitMs = 15000;
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "talvore_e2e";
+    static char* argv[] = {name, nullptr};
+    static UiApplication* app = new UiApplication(argc, argv);
+    (void)app;
+    UiApplication::SetSkinFolder(QStringLiteral(TALVORE_BIN_DIR "/../demo/res/"));
+}
+
+class ProgramWithMouse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApp();
+        TestHook::Enable();
+        sim::SetSharedMouseStatusPeriod(std::chrono::milliseconds(0));
+        auto& mouse = sim::SharedMouse();
+        mouse.SetAckMode(sim::AckMode::Accept);
+        mouse.SetCablePlugged(false);
+        mouse.SetReceiverPlugged(false);
+        mouse.SetMouseAwake(false);
+        mouse.SetBluetoothConnected(false);
+        mouse.SetBattery(100, false, false);
+        mouse.ClearLog();
+        // The program folder: the demo's drivers, Data/ of its own.
+        const QString demo = QStringLiteral(TALVORE_BIN_DIR "/../demo/");
+        for (const char* file : {"hiddriver_1.so", "hiddriver_2.so"}) {
+            ASSERT_TRUE(QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
+        }
+    }
+    void TearDown() override {
+        window.reset();
+        TestHook::Disable();
+    }
+
+    void Open(bool bluetoothAtStart = false) {
+        PagePlatform platform;
+        platform.programFolder = folder.path() + QLatin1Char('/');
+        platform.bluetoothPresentAtStart = [bluetoothAtStart] { return bluetoothAtStart; };
+        platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
+        platform.wait = [](int) {};
+        window = std::make_unique<CMainWnd>(platform);
+        ASSERT_TRUE(window->Create(nullptr, 0, QRect(0, 0, 800, 572)));
+        QTest::qWait(0);
+    }
+    CMS_1_Page& Page() { return window->Page(); }
+    const PageControls& Controls() { return Page().Controls(); }
+    ApplyWorker& Worker() { return Page().Links()->Worker(); }
+
+    // Asks for an apply and waits until the worker has run or dropped it.
+    void ApplyAndWait() {
+        const int before = Worker().AppliesRun() + Worker().RequestsDropped();
+        window->PostMessage(kApplyRequest);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return Worker().AppliesRun() + Worker().RequestsDropped() > before; }, kWaitMs));
+        QTest::qWait(0);  // the apply's messages to the window
+    }
+    std::vector<uint8_t> ReportIds() const {
+        std::vector<uint8_t> ids;
+        for (const auto& entry : sim::SharedMouse().Log()) {
+            ids.push_back(entry.bytes.empty() ? 0 : entry.bytes[0]);
+        }
+        return ids;
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<CMainWnd> window;
+};
+
+TEST_F(ProgramWithMouse, BothUsbLinksAtStartSendOverTheCableOnly) {
+    auto& mouse = sim::SharedMouse();
+    mouse.SetCablePlugged(true);
+    mouse.SetReceiverPlugged(true);
+    mouse.SetMouseAwake(true);
+    Open();
+    EXPECT_EQ(Page().DeviceConnected(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->IsVisible(); }, kWaitMs));
+    EXPECT_TRUE(Controls().wired.IsVisible());
+    EXPECT_FALSE(Controls().wireless.IsVisible());
+
+    ApplyAndWait();
+    EXPECT_EQ(ReportIds(), (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+    for (const auto& entry : mouse.Log()) {
+        EXPECT_EQ(entry.link, Link::Cable);
+        EXPECT_TRUE(entry.accepted) << entry.reason;
+    }
+    // The mouse now holds the profile: its current stage is the third.
+    EXPECT_EQ(mouse.Settings().dpi.currentStage, 3);
+}
+
+TEST_F(ProgramWithMouse, OnlyTheReceiverWithTheMouseAsleepKeepsTheWindowButDropsApplies) {
+    sim::SharedMouse().SetReceiverPlugged(true);
+    Open();
+    EXPECT_EQ(Page().DeviceConnected(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->DeviceShown() == 1; }, kWaitMs));
+    EXPECT_FALSE(Controls().wireless.IsVisible());
+    ApplyAndWait();
+    EXPECT_EQ(Worker().RequestsDropped(), 1);
+    EXPECT_EQ(Worker().AppliesRun(), 0);
+    EXPECT_TRUE(sim::SharedMouse().Log().empty());
+}
+
+TEST_F(ProgramWithMouse, ReceiverPluggedLaterShowsItsIndicatorAtOnce) {
+    sim::SharedMouse().SetCablePlugged(true);
+    Open();
+    ASSERT_FALSE(Controls().wireless.IsVisible());
+    sim::SharedMouse().SetReceiverPlugged(true);  // the mouse behind it still sleeps
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Controls().wireless.IsVisible(); }, kWaitMs));
+    EXPECT_EQ(Page().Links()->Links().receiverState, 1);
+    EXPECT_EQ(Page().Links()->Links().wirelessAwake, 0);
+}
+
+TEST_F(ProgramWithMouse, UnpluggingTheCableWhileTheReceiverIsPresentKeepsTheWindowOpen) {
+    auto& mouse = sim::SharedMouse();
+    mouse.SetCablePlugged(true);
+    mouse.SetReceiverPlugged(true);
+    Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->IsVisible(); }, kWaitMs));
+    mouse.SetCablePlugged(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Page().Links()->Links().cableState == 2; }, kWaitMs));
+    QTest::qWait(50);
+    EXPECT_EQ(Page().DeviceConnected(), 1);
+    EXPECT_EQ(window->DeviceShown(), 1);
+    EXPECT_TRUE(window->IsVisible());
+    EXPECT_FALSE(Controls().wired.IsVisible());
+}
+
+TEST_F(ProgramWithMouse, ADpiButtonPressOnTheMouseIsShownAndNotSentBack) {
+    sim::SharedMouse().SetCablePlugged(true);
+    Open();
+    ApplyAndWait();  // the first apply sends everything
+    sim::SharedMouse().ClearLog();
+
+    sim::SharedMouse().PressDpiButton();  // stage 3 -> 4
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Controls().optionDpiStep[3].IsSelected(); }, kWaitMs));
+    EXPECT_EQ(Page().Store().TakeSnapshotOfCurrent()->slots[0].dpiStage, 3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->DpiPopup() != nullptr; }, kWaitMs));
+    EXPECT_EQ(window->DpiPopup()->DisplayText(), QStringLiteral("DPI :2400"));
+
+    ApplyAndWait();
+    EXPECT_TRUE(sim::SharedMouse().Log().empty()) << ReportIds().size() << " transfers";
+}
+
+TEST_F(ProgramWithMouse, PowerStatusOverTheReceiverDrivesTheBatteryDisplay) {
+    auto& mouse = sim::SharedMouse();
+    mouse.SetReceiverPlugged(true);
+    mouse.SetMouseAwake(true);
+    Open();
+    mouse.SetBattery(90, false, false);
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Controls().progressPower.Value() == 90; }, kWaitMs));
+    EXPECT_EQ(Controls().labelPower.Text(), QStringLiteral("90%"));
+    EXPECT_EQ(Page().Links()->Links().wirelessAwake, 1);
+    EXPECT_TRUE(Controls().wireless.IsVisible());
+
+    mouse.SetBattery(90, true, false);  // charging: the bar runs its animation
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Controls().labelPower.TextKey() == QStringLiteral("charging_text"); },
+        kWaitMs));
+    const int first = Controls().progressPower.Value();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Controls().progressPower.Value() != first; }, kWaitMs));
+}
+
+TEST_F(ProgramWithMouse, PowerStatusOverBluetoothStopsTheChargeAnimation) {
+    auto& mouse = sim::SharedMouse();
+    mouse.SetBluetoothConnected(true);
+    Open(true);
+    EXPECT_EQ(Page().BleConnected(), 1);
+    EXPECT_TRUE(Controls().ble.IsVisible());
+    window->SendMessage(ui::kMsgTimer, 517);  // the registration timer, without waiting for it
+    ASSERT_TRUE(Page().Links()->Ble().HasRegistration());
+
+    mouse.SetBattery(40, true, false);
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Controls().labelPower.TextKey() == QStringLiteral("charging_text"); },
+        kWaitMs));
+    mouse.SetBattery(75, false, false);
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Controls().labelPower.Text() == "75%"; }, kWaitMs));
+    // Stopped: the bar keeps the level.
+    QTest::qWait(100);
+    EXPECT_EQ(Controls().progressPower.Value(), 75);
+}
+
+TEST_F(ProgramWithMouse, ALinkDroppedDuringAMacroTransferNeitherHangsNorCrashes) {
+    auto& mouse = sim::SharedMouse();
+    mouse.SetCablePlugged(true);
+    Open();
+    Page().Store().WithLock([](ProfileStore& s) {
+        ButtonEntry& entry = s.Current()->slots[0].buttons[4];
+        entry.functionCode = kFunctionMacro;
+        entry.macroRepeatCount = 1;
+        entry.macroActionCount = 2;
+        entry.macroActions[0] = {0x04, 1, 10};
+        entry.macroActions[1] = {0x04, 2, 10};
+        return 0;
+    });
+    // The cable goes away in the middle of the macro's three frames.
+    mouse.DropLinkAfter(Link::Cable, 6);
+    ApplyAndWait();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Page().Links()->Links().cableState == 2; }, kWaitMs));
+    EXPECT_TRUE(window->IsWindow());
+    // The program goes on: the cable comes back and the next apply reaches the mouse.
+    mouse.SetCablePlugged(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Page().Links()->Links().cableState == 1; }, kWaitMs));
+    mouse.ClearLog();
+    window->Find<Button>(QStringLiteral("ms_1_btn_apply")).Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
+}
+
+}  // namespace
