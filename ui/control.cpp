@@ -16,6 +16,8 @@ namespace {
 constexpr const char* kTextKeyProperty = "textKey";
 constexpr const char* kBkColorProperty = "bkColor";
 constexpr const char* kUserDataProperty = "userData";
+// On a QComboBox: one language key per item, in item order.
+constexpr const char* kItemKeysProperty = "itemKeys";
 }  // namespace
 
 bool Control::Accepts(const QWidget* widget) {
@@ -209,6 +211,22 @@ void ApplyTextKeys(QWidget* root) {
         const QString key = w->property(kTextKeyProperty).toString();
         if (!key.isEmpty()) {
             SetWidgetText(w, DisplayText(key));
+        }
+        if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            ApplyItemKeys(combo);
+        }
+    }
+}
+
+// Designer cannot give combo box items a dynamic property, so the keys of a combo box's items
+// sit in one string list on the combo box; items the form lacks are added.
+void ApplyItemKeys(QComboBox* combo) {
+    const QStringList keys = combo->property(kItemKeysProperty).toStringList();
+    for (int i = 0; i < keys.size(); ++i) {
+        if (i < combo->count()) {
+            combo->setItemText(i, DisplayText(keys[i]));
+        } else {
+            combo->addItem(DisplayText(keys[i]));
         }
     }
 }

@@ -14,7 +14,8 @@ public:
     UiApplication(const UiApplication&) = delete;
     UiApplication& operator=(const UiApplication&) = delete;
 
-    // The folder layouts, images and language files are read from ("<program>/res/"). Loads
+    // The folder layouts, images and language files are read from ("<program>/res/"); its
+    // "skins" subfolder becomes the search path "skins" the theme names images by. Loads
     // "skins/theme.qss" from it when present; without it the windows keep the plain Qt look.
     static void SetSkinFolder(const QString& folder);
     static QString SkinFolder();

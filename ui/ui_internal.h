@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class QComboBox;
 class QWidget;
 
 namespace ui_internal {
@@ -21,6 +22,8 @@ void SetWidgetText(QWidget* widget, const QString& text);
 QString WidgetText(const QWidget* widget);
 // Shows the language text of every widget under `root` (root included) that holds a key.
 void ApplyTextKeys(QWidget* root);
+// Shows the language texts of a combo box's items ("itemKeys": one key per item).
+void ApplyItemKeys(QComboBox* combo);
 
 // Builds a widget tree from a layout file of the skin folder; null with `error` set on failure.
 QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error);

@@ -1,0 +1,335 @@
+// The skin folder's layouts hold every control the program looks up, of the kind it expects,
+// and the main window's texts fit in every language.
+#include <gtest/gtest.h>
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QWidget>
+#include <memory>
+#include <utility>
+
+#include "ui/language_manager.h"
+#include "ui/ui_application.h"
+#include "ui/window_impl_base.h"
+
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "talvore_layouts_test";
+    static char* argv[] = {name, nullptr};
+    static UiApplication* app = [] {
+        auto* created = new UiApplication(argc, argv);
+        UiApplication::SetSkinFolder(QStringLiteral(TALVORE_SOURCE_DIR "/res"));
+        return created;
+    }();
+    (void)app;
+}
+
+class LayoutWindow final : public WindowImplBase {
+public:
+    explicit LayoutWindow(QString file) : file_(std::move(file)) {}
+    QString GetWindowClassName() const override { return QStringLiteral("LayoutTestWnd"); }
+    QString GetSkinFile() const override { return file_; }
+
+    // A control of kind T named `name`, or a test failure naming it.
+    template <class T>
+    T Require(const QString& name) const {
+        T control = FindOptional<T>(name);
+        EXPECT_FALSE(control.IsNull())
+            << file_.toStdString() << ": no " << T::kKind << " named " << name.toStdString();
+        return control;
+    }
+    template <class T>
+    T Require(const char* pattern, int number) const {
+        return Require<T>(FormatName(QString::fromLatin1(pattern), number));
+    }
+    template <class W>
+    W* WidgetOf(const Control& control) const {
+        return qobject_cast<W*>(control.Widget());
+    }
+
+private:
+    QString file_;
+};
+
+std::unique_ptr<LayoutWindow> Open(const QString& file, const char* language = "lan/EN.xml") {
+    EnsureApp();
+    EXPECT_TRUE(LanguageManager::Instance().Load(QString::fromLatin1(language)));
+    auto window = std::make_unique<LayoutWindow>(file);
+    EXPECT_TRUE(window->Create(nullptr)) << file.toStdString();
+    return window;
+}
+
+bool IsInside(const QWidget* widget, const QWidget* ancestor) {
+    return widget != nullptr && ancestor != nullptr && ancestor->isAncestorOf(widget);
+}
+
+void ExpectSlider(const LayoutWindow& w, const QString& name, int minimum, int maximum) {
+    const Slider slider = w.Require<Slider>(name);
+    if (const auto* s = w.WidgetOf<QSlider>(slider)) {
+        EXPECT_EQ(s->orientation(), Qt::Horizontal) << name.toStdString();
+    }
+    EXPECT_EQ(slider.Minimum(), minimum) << name.toStdString();
+    EXPECT_EQ(slider.Maximum(), maximum) << name.toStdString();
+}
+
+void ExpectOptionGroup(const Option& option, const char* group) {
+    EXPECT_EQ(option.Group(), QString::fromLatin1(group)) << option.Name().toStdString();
+}
+
+// A swatch's colour is painted by the program; a style sheet of its own would hide that.
+void ExpectSwatch(const LayoutWindow& w, const QString& name) {
+    const Button swatch = w.Require<Button>(name);
+    if (const QWidget* widget = swatch.Widget()) {
+        EXPECT_TRUE(widget->styleSheet().isEmpty()) << name.toStdString();
+    }
+}
+
+TEST(MainLayout, TitleBarControlsAndLanguages) {
+    auto w = Open(QStringLiteral("main.xml"));
+    EXPECT_EQ(w->RootWidget()->size(), QSize(800, 572));
+    const ComboBox languages = w->Require<ComboBox>(QStringLiteral("combo_lan"));
+    ASSERT_EQ(languages.Count(), 4);
+    EXPECT_EQ(languages.ItemText(0), QStringLiteral("中文"));
+    EXPECT_EQ(languages.ItemText(1), QStringLiteral("English"));
+    EXPECT_EQ(languages.ItemText(2), QStringLiteral("Русский"));
+    EXPECT_EQ(languages.ItemText(3), QStringLiteral("Español"));
+    for (const char* name : {"skin_btn", "main_menu_btn", "min_btn", "exit_btn"}) {
+        w->Require<Button>(QString::fromLatin1(name));
+    }
+    EXPECT_EQ(w->Require<Label>(QStringLiteral("title_label")).TextKey(),
+              QStringLiteral("mouse_name_text"));
+    // Both apply indicators stay out of sight until an apply runs.
+    EXPECT_FALSE(w->Require<Progress>(QStringLiteral("apply_progress")).IsVisible());
+    EXPECT_FALSE(w->Require<Control>(QStringLiteral("apply_ring")).IsVisible());
+}
+
+TEST(MainLayout, SettingsPageIsPageZeroAndReportsToThePage) {
+    auto w = Open(QStringLiteral("main.xml"));
+    const TabLayout tabs = w->Require<TabLayout>(QStringLiteral("device_tab_switch"));
+    auto* stack = w->WidgetOf<QStackedWidget>(tabs);
+    ASSERT_NE(stack, nullptr);
+    ASSERT_GE(stack->count(), 1);
+    QWidget* page = stack->widget(0);
+    EXPECT_EQ(page->property("virtualWindow").toString(), QStringLiteral("MS_1_Page"));
+    // Every control of the page must sit on that page, or its notifications miss the page.
+    const QList<QWidget*> all = w->RootWidget()->findChildren<QWidget*>();
+    int pageControls = 0;
+    for (const QWidget* widget : all) {
+        if (widget->objectName().startsWith(QLatin1String("ms_1_"))) {
+            ++pageControls;
+            EXPECT_TRUE(IsInside(widget, page)) << widget->objectName().toStdString();
+        }
+    }
+    // The page looks up 140 controls by name.
+    EXPECT_GE(pageControls, 140);
+}
+
+TEST(MainLayout, ButtonRowsAndProfiles) {
+    auto w = Open(QStringLiteral("main.xml"));
+    for (int k = 1; k <= 18; ++k) {
+        const Control row = w->Require<Control>("ms_1_hor_key_%d", k);
+        const Button button = w->Require<Button>("ms_1_btn_key_%d", k);
+        const Control number = w->Require<Control>("ms_1_key_control_%d", k);
+        EXPECT_NE(w->WidgetOf<QPushButton>(button), nullptr) << k;
+        EXPECT_TRUE(IsInside(button.Widget(), row.Widget())) << k;
+        EXPECT_TRUE(IsInside(number.Widget(), row.Widget())) << k;
+    }
+    EXPECT_TRUE(w->FindOptional<Control>(QStringLiteral("ms_1_btn_key_19")).IsNull());
+    for (int k = 1; k <= 2; ++k) {
+        ExpectOptionGroup(w->Require<Option>("ms_1_option_button_mode_%d", k), "button_mode");
+    }
+    w->Require<Button>(QStringLiteral("ms_1_btn_macro"));
+    w->Require<ListBox>(QStringLiteral("ms_1_list_profile"));
+    for (const char* name :
+         {"ms_1_profile_add_btn", "ms_1_profile_delete_btn", "ms_1_profile_rename_btn",
+          "ms_1_profile_import_btn", "ms_1_profile_export_btn", "ms_1_profile_reset_btn",
+          "ms_1_btn_mouse_attribute", "ms_1_btn_apply"}) {
+        w->Require<Button>(QString::fromLatin1(name));
+    }
+    for (const char* name : {"ms_1_wired", "ms_1_wireless", "ms_1_BLE"}) {
+        w->Require<Label>(QString::fromLatin1(name));
+    }
+}
+
+TEST(MainLayout, SectionSwitchesStartCheckedOutsideTheirSections) {
+    auto w = Open(QStringLiteral("main.xml"));
+    const std::pair<const char*, const char*> switches[] = {
+        {"ms_1_check_button", "ms_1_hor_button"},
+        {"ms_1_check_profile", "ms_1_ver_profile"},
+        {"ms_1_check_power", "ms_1_ver_power"},
+        {"ms_1_check_dpi", "ms_1_hor_dpi"},
+        {"ms_1_check_light", "ms_1_ver_light"},
+        {"ms_1_check_prate", "ms_1_ver_prate"},
+        {"ms_1_check_mouse_attribute", "ms_1_ver_mouse_attribute"},
+        {"ms_1_check_power_setting", "ms_1_ver_power_setting"}};
+    for (const auto& [check, section] : switches) {
+        const CheckBox box = w->Require<CheckBox>(QString::fromLatin1(check));
+        const Control panel = w->Require<Control>(QString::fromLatin1(section));
+        EXPECT_TRUE(box.GetCheck()) << check;
+        EXPECT_TRUE(panel.IsVisible()) << section;
+        // Hiding the section must leave its switch on screen to bring it back.
+        EXPECT_FALSE(IsInside(box.Widget(), panel.Widget())) << check;
+    }
+    const Control noPower = w->Require<Control>(QStringLiteral("ms_1_ver_no_power"));
+    const Control power = w->Require<Control>(QStringLiteral("ms_1_ver_power"));
+    EXPECT_FALSE(noPower.IsVisible());
+    EXPECT_FALSE(IsInside(noPower.Widget(), power.Widget()));
+    // The battery switch governs both views, so neither may hold it.
+    EXPECT_FALSE(IsInside(w->Require<Control>(QStringLiteral("ms_1_check_power")).Widget(),
+                          noPower.Widget()));
+    w->Require<Control>(QStringLiteral("ms_1_ver_setting"));
+}
+
+TEST(MainLayout, DpiStages) {
+    auto w = Open(QStringLiteral("main.xml"));
+    for (int k = 1; k <= 8; ++k) {
+        ExpectSlider(*w, WindowImplBase::FormatName(QStringLiteral("ms_1_slider_dpi_%d"), k), 1,
+                     160);
+        w->Require<Label>("ms_1_label_dpi_%d", k);
+        ExpectOptionGroup(w->Require<Option>("ms_1_option_dpi_step_%d", k), "dpi_step");
+        ExpectSwatch(*w, WindowImplBase::FormatName(QStringLiteral("ms_1_btn_dpi_color_%d"), k));
+        EXPECT_TRUE(IsInside(w->Require<Control>("ms_1_slider_dpi_%d", k).Widget(),
+                             w->Require<Control>(QStringLiteral("ms_1_hor_dpi")).Widget()));
+    }
+    EXPECT_TRUE(w->FindOptional<Control>(QStringLiteral("ms_1_slider_dpi_9")).IsNull());
+}
+
+TEST(MainLayout, LightingRateAndTimers) {
+    auto w = Open(QStringLiteral("main.xml"));
+    const ComboBox effects = w->Require<ComboBox>(QStringLiteral("ms_1_combo_light"));
+    ASSERT_EQ(effects.Count(), 12);
+    EXPECT_EQ(effects.ItemText(0), QStringLiteral("Off"));
+    EXPECT_EQ(effects.ItemText(1), QStringLiteral("Steady"));
+    EXPECT_EQ(effects.ItemText(2), QStringLiteral("Breathing"));
+    const Control light = w->Require<Control>(QStringLiteral("ms_1_ver_light"));
+    const std::pair<const char*, const char*> rows[] = {
+        {"ms_1_hor_brightness", "ms_1_slider_brightness"},
+        {"ms_1_hor_breathspeed", "ms_1_slider_breathspeed"},
+        {"ms_1_hor_light_color", "ms_1_btn_light_color"}};
+    for (const auto& [row, control] : rows) {
+        const Control r = w->Require<Control>(QString::fromLatin1(row));
+        EXPECT_TRUE(
+            IsInside(w->Require<Control>(QString::fromLatin1(control)).Widget(), r.Widget()))
+            << control;
+        EXPECT_TRUE(IsInside(r.Widget(), light.Widget())) << row;
+    }
+    ExpectSlider(*w, QStringLiteral("ms_1_slider_brightness"), 1, 10);
+    ExpectSlider(*w, QStringLiteral("ms_1_slider_breathspeed"), 1, 8);
+    ExpectSwatch(*w, QStringLiteral("ms_1_btn_light_color"));
+
+    const char* const rates[] = {"125 Hz", "250 Hz", "500 Hz", "1000 Hz"};
+    for (int k = 1; k <= 4; ++k) {
+        const Option rate = w->Require<Option>("ms_1_btn_prate_%d", k);
+        ExpectOptionGroup(rate, "prate");
+        EXPECT_EQ(rate.Text(), QString::fromLatin1(rates[k - 1]));
+        EXPECT_EQ(rate.Widget()->property("role").toString(), QStringLiteral("segment"));
+    }
+    w->Require<Label>(QStringLiteral("ms_1_label_prate"));
+
+    ExpectSlider(*w, QStringLiteral("ms_1_slider_light_off"), 1, 60);
+    ExpectSlider(*w, QStringLiteral("ms_1_slider_sleep_timer"), 1, 60);
+    w->Require<Label>(QStringLiteral("ms_1_label_light_off"));
+    w->Require<Label>(QStringLiteral("ms_1_label_sleep_timer"));
+    w->Require<CheckBox>(QStringLiteral("ms_1_check_movemode"));
+}
+
+TEST(MainLayout, BatteryDisplay) {
+    auto w = Open(QStringLiteral("main.xml"));
+    const Progress power = w->Require<Progress>(QStringLiteral("ms_1_progress_power"));
+    if (const auto* bar = w->WidgetOf<QProgressBar>(power)) {
+        EXPECT_EQ(bar->minimum(), 0);
+        EXPECT_EQ(bar->maximum(), 100);
+    }
+    w->Require<Label>(QStringLiteral("ms_1_label_power"));
+    EXPECT_FALSE(w->Require<Label>(QStringLiteral("ms_1_low_power_label")).IsVisible());
+    EXPECT_EQ(w->Require<Label>(QStringLiteral("ms_1_sleep_label")).TextKey(),
+              QStringLiteral("sleep_text"));
+}
+
+// The effect names follow a language switch like every other text.
+TEST(MainLayout, EffectNamesFollowTheLanguage) {
+    auto w = Open(QStringLiteral("main.xml"), "lan/RU.xml");
+    const ComboBox effects = w->Require<ComboBox>(QStringLiteral("ms_1_combo_light"));
+    EXPECT_EQ(effects.ItemText(2), QStringLiteral("Дыхание"));
+    ASSERT_TRUE(LanguageManager::Instance().Load(QStringLiteral("lan/ES.xml")));
+    w->ReloadTexts();
+    EXPECT_EQ(effects.ItemText(2), QStringLiteral("Respiración"));
+    EXPECT_EQ(effects.Count(), 12);
+}
+
+// Single-line texts shorter than they need are cut off; long Russian texts catch this first.
+TEST(MainLayout, TextsFitInEveryLanguage) {
+    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+        auto w = Open(QStringLiteral("main.xml"), language);
+        QWidget* root = w->RootWidget();
+        root->show();
+        root->layout()->activate();
+        for (QWidget* widget : root->findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(root)) {
+                continue;
+            }
+            QString text;
+            if (auto* label = qobject_cast<QLabel*>(widget);
+                label != nullptr && !label->wordWrap()) {
+                text = label->text();
+            } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+                text = button->text();
+            }
+            if (text.isEmpty()) {
+                continue;
+            }
+            widget->ensurePolished();
+            EXPECT_GE(widget->width(), widget->sizeHint().width())
+                << language << ": " << widget->objectName().toStdString() << " \""
+                << text.toStdString() << "\"";
+        }
+    }
+}
+
+TEST(SmallLayouts, TrayMenu) {
+    auto w = Open(QStringLiteral("traymenu.xml"));
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("configuration")).TextKey(),
+              QStringLiteral("configuration_text"));
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("exit")).TextKey(), QStringLiteral("exit_text"));
+}
+
+TEST(SmallLayouts, MessageBox) {
+    auto w = Open(QStringLiteral("msg.xml"));
+    w->Require<Label>(QStringLiteral("warning_title"));
+    const Label message = w->Require<Label>(QStringLiteral("warning"));
+    if (const auto* label = w->WidgetOf<QLabel>(message)) {
+        EXPECT_TRUE(label->wordWrap());
+    }
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("btn_ok")).TextKey(), QStringLiteral("ok_text"));
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("btn_cancel")).TextKey(),
+              QStringLiteral("cancel_text"));
+}
+
+TEST(SmallLayouts, DpiPopup) {
+    auto w = Open(QStringLiteral("DPImsg.xml"));
+    EXPECT_EQ(w->RootWidget()->size(), QSize(200, 50));
+    w->Require<Label>(QStringLiteral("dpi_label"));
+}
+
+TEST(SmallLayouts, ProfileNameDialog) {
+    auto w = Open(QStringLiteral("MS/MS_1/profilename.xml"));
+    w->Require<Label>(QStringLiteral("title_string"));
+    const Edit name = w->Require<Edit>(QStringLiteral("edit_name"));
+    if (const auto* edit = w->WidgetOf<QLineEdit>(name)) {
+        EXPECT_EQ(edit->maxLength(), 49);
+    }
+    for (const char* button : {"btn_ok", "btn_cancel", "btn_exit"}) {
+        w->Require<Button>(QString::fromLatin1(button));
+    }
+}
+
+}  // namespace
