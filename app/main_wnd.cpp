@@ -88,7 +88,8 @@ void CMainWnd::ChooseLanguage() {
         WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
                     id);
     }
-    LanguageManager::Instance().Load(LanguageFileOf(id));
+    // The layout is already built: the controls that hold language keys take the new texts.
+    LanguageManager::Instance().Switch(LanguageFileOf(id));
     languageId_ = id;
 }
 

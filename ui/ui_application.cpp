@@ -26,9 +26,6 @@ UiApplication::~UiApplication() = default;
 
 void UiApplication::SetSkinFolder(const QString& folder) {
     SkinFolderStore() = QDir::cleanPath(folder);
-    // The theme names its images "skins:<file>".
-    QDir::setSearchPaths(QStringLiteral("skins"),
-                         {QDir(SkinFolderStore()).absoluteFilePath(QStringLiteral("skins"))});
     const QString theme = SkinPath(QStringLiteral("skins/theme.qss"));
     if (QFileInfo::exists(theme)) {
         LoadTheme(theme);

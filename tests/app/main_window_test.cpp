@@ -77,12 +77,15 @@ TEST_F(MainWindowTest, SwitchingTheLanguageReloadsKeyTextsAndTheConfigButNotTheT
     const QString title = window->WindowTitle();
     Button apply = window->Find<Button>(QStringLiteral("ms_1_btn_apply"));
     const QString english = apply.Text();
-    ASSERT_FALSE(english.isEmpty());
+    // The language chosen at start-up reaches the controls the layout built before it loaded.
+    EXPECT_EQ(english, LanguageManager::Instance().Text(QStringLiteral("apply_text")));
+    EXPECT_NE(english, QStringLiteral("apply_text"));
 
     ComboBox languages = window->Find<ComboBox>(QStringLiteral("combo_lan"));
     languages.Select(2, TakeFocus::kNo, Notify::kYes);  // Russian
     EXPECT_EQ(window->LanguageId(), 3);
     EXPECT_NE(apply.Text(), english);
+    EXPECT_EQ(apply.Text(), LanguageManager::Instance().Text(QStringLiteral("apply_text")));
     EXPECT_EQ(window->WindowTitle(), title);
     EXPECT_TRUE(folder.ReadConfig().contains("lanId=3")) << folder.ReadConfig().toStdString();
 }
