@@ -81,8 +81,8 @@ void CMainWnd::InitWindow() {
 }
 
 void CMainWnd::ChooseLanguage() {
-    int id = ReadIniInt(ConfigPath(), QLatin1String(kSettingSection),
-                        QLatin1String(kLanguageIdKey), -1);
+    int id =
+        ReadIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey), -1);
     if (id < 1 || id > 4) {
         id = ProgramLanguageOf(UserUiLanguageId());
         WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),

@@ -25,7 +25,9 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     platform.programFolder = programFolder;
     platform.bluetoothPresentAtStart = options.bluetoothPresent;
     platform.makeGattBackend = options.makeGattBackend;
-    platform.wait = [](int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); };
+    platform.wait = [](int milliseconds) {
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+    };
 
     {
         CMainWnd window(platform);

@@ -149,7 +149,8 @@ void BleLink::ConnectAndRegister() {
                 if (!descriptors) {
                     qCDebug(lcBle) << "BluetoothGATTGetDescriptors failed";
                 }
-                for (const GattDescriptor& d : descriptors.value_or(std::vector<GattDescriptor>{})) {
+                for (const GattDescriptor& d :
+                     descriptors.value_or(std::vector<GattDescriptor>{})) {
                     if (!device.ReadDescriptor(d)) {
                         qCDebug(lcBle) << "BluetoothGATTGetDescriptorValue failed";
                     }
@@ -162,7 +163,8 @@ void BleLink::ConnectAndRegister() {
                 }
                 qCDebug(lcBle) << "Setting Notification for ServiceHandle" << c.serviceHandle;
                 auto registration = device.RegisterValueChanged(
-                    c, [this](const uint8_t* data, std::size_t size) { OnValueChanged(data, size); });
+                    c,
+                    [this](const uint8_t* data, std::size_t size) { OnValueChanged(data, size); });
                 if (registration) {
                     registrations_.push_back(std::move(registration));
                 } else {

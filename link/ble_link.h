@@ -57,7 +57,8 @@ private:
     GattBackend& backend_;
     std::function<void(uint16_t, uint16_t)> onEvent_;
 
-    mutable std::mutex mutex_;  // match strings and addresses: rebuilt on the UI thread, read by writes
+    mutable std::mutex
+        mutex_;  // match strings and addresses: rebuilt on the UI thread, read by writes
     QString vidMatch_;
     QString pidMatch_;
     QStringList addresses_;

@@ -273,8 +273,8 @@ QString BluezGattBackend::VendorProductOf(const QString& modalias) {
     if (!match.hasMatch()) {
         return QString();
     }
-    const QString source = match.captured(1) == QLatin1String("usb") ? QStringLiteral("02")
-                                                                     : QStringLiteral("01");
+    const QString source =
+        match.captured(1) == QLatin1String("usb") ? QStringLiteral("02") : QStringLiteral("01");
     return QStringLiteral("VID&%1%2_PID&%3")
         .arg(source, match.captured(2).toUpper(), match.captured(3).toUpper());
 }

@@ -1,7 +1,8 @@
 // GATT over BlueZ on the system D-Bus. The interface paths it lists carry the device's vendor and
-// product ids and its address ("bluez:/org/bluez/hci0/dev_E0_D4..#VID&02045E_PID&0069_e0d4e84a1b2c"),
-// and its hardware ids read "BTHLE\Dev_<address>", so the link matches the mouse as it would
-// anywhere else. Without a system bus or a running bluetoothd every list is empty.
+// product ids and its address
+// ("bluez:/org/bluez/hci0/dev_E0_D4..#VID&02045E_PID&0069_e0d4e84a1b2c"), and its hardware ids read
+// "BTHLE\Dev_<address>", so the link matches the mouse as it would anywhere else. Without a system
+// bus or a running bluetoothd every list is empty.
 #pragma once
 
 #include <memory>

@@ -12,11 +12,16 @@ using namespace link_controls;
 
 int ReportRateIndexFromCode(uint16_t code) {
     switch (code) {
-        case 8: return 0;
-        case 4: return 1;
-        case 2: return 2;
-        case 1: return 3;
-        default: return -1;
+        case 8:
+            return 0;
+        case 4:
+            return 1;
+        case 2:
+            return 2;
+        case 1:
+            return 3;
+        default:
+            return -1;
     }
 }
 

@@ -32,7 +32,8 @@ typedef struct TalvoreWindow {
 
 /* ---- Driver library (one instance per USB link) ----
  * Order of use: Set_VIDPID, Open_DevMonitor, Open_FeatureDevice; then Open_FeatureDevice on each
- * arrival and Close_FeatureDevice on each removal; at the end Close_FeatureDevice, Close_DevMonitor.
+ * arrival and Close_FeatureDevice on each removal; at the end Close_FeatureDevice,
+ * Close_DevMonitor.
  *
  * Status message: wParam 1 = device arrived, 0 = device removed. The device present when the
  * monitor opens is taken as the starting state and is not reported.
@@ -47,7 +48,8 @@ typedef void (*TalvoreCloseFeatureDevice)(void);
 /* Writes one feature report: report[0] is the report id; length is the report's own length (64 for
  * macro frames). Nonzero when written. */
 typedef int (*TalvoreSetFeature)(const uint8_t* report, uint32_t length);
-/* Reads a feature report; bound but not used by the program. Returns the bytes read, -1 on error. */
+/* Reads a feature report; bound but not used by the program. Returns the bytes read, -1 on error.
+ */
 typedef int (*TalvoreGetFeature)(uint8_t* buffer, uint32_t length);
 
 /* ---- Hook library ----

@@ -54,7 +54,8 @@ public:
         const GattService& service) = 0;
     virtual std::optional<std::vector<GattDescriptor>> Descriptors(
         const GattCharacteristic& characteristic) = 0;
-    virtual std::optional<std::vector<uint8_t>> ReadDescriptor(const GattDescriptor& descriptor) = 0;
+    virtual std::optional<std::vector<uint8_t>> ReadDescriptor(
+        const GattDescriptor& descriptor) = 0;
     // Writes a client characteristic configuration with notifications on.
     virtual bool SubscribeDescriptor(const GattDescriptor& descriptor) = 0;
     virtual bool WriteValue(const GattCharacteristic& characteristic, const uint8_t* data,

@@ -4,22 +4,22 @@
 #include <cstdint>
 
 namespace program_messages {
-inline constexpr uint32_t kTrayIcon = 1025;          // tray icon mouse event, lParam 514 / 517
-inline constexpr uint32_t kMenuCommand = 1027;       // menu item chosen, wParam = MenuCommand
-inline constexpr uint32_t kHookInput = 1034;         // key or mouse-button input from the hook
-inline constexpr uint32_t kOpenInstance = 1037;      // a second start asks to be shown
-inline constexpr uint32_t kDeviceConnected = 1128;   // deviceConnected changed or computed
-inline constexpr uint32_t kDpiPopup = 1129;          // the mouse changed its DPI stage
+inline constexpr uint32_t kTrayIcon = 1025;         // tray icon mouse event, lParam 514 / 517
+inline constexpr uint32_t kMenuCommand = 1027;      // menu item chosen, wParam = MenuCommand
+inline constexpr uint32_t kHookInput = 1034;        // key or mouse-button input from the hook
+inline constexpr uint32_t kOpenInstance = 1037;     // a second start asks to be shown
+inline constexpr uint32_t kDeviceConnected = 1128;  // deviceConnected changed or computed
+inline constexpr uint32_t kDpiPopup = 1129;         // the mouse changed its DPI stage
 inline constexpr uint32_t kIgnored1130 = 1130;
 inline constexpr uint32_t kIgnored1261 = 1261;
-inline constexpr uint32_t kReceiverData = 1325;      // receiver device event
-inline constexpr uint32_t kReceiverStatus = 1326;    // receiver arrived / removed
-inline constexpr uint32_t kCableData = 1327;         // cable device event
-inline constexpr uint32_t kCableStatus = 1328;       // cable arrived / removed
-inline constexpr uint32_t kApplyRequest = 1329;      // forwarded to the worker as 1648
-inline constexpr uint32_t kWorkerApply = 1648;       // the worker's "run one apply"
+inline constexpr uint32_t kReceiverData = 1325;    // receiver device event
+inline constexpr uint32_t kReceiverStatus = 1326;  // receiver arrived / removed
+inline constexpr uint32_t kCableData = 1327;       // cable device event
+inline constexpr uint32_t kCableStatus = 1328;     // cable arrived / removed
+inline constexpr uint32_t kApplyRequest = 1329;    // forwarded to the worker as 1648
+inline constexpr uint32_t kWorkerApply = 1648;     // the worker's "run one apply"
 inline constexpr uint32_t kIgnored5121 = 5121;
-inline constexpr uint32_t kDeviceChange = 537;       // device interface arrival / removal
+inline constexpr uint32_t kDeviceChange = 537;  // device interface arrival / removal
 // Ours: the worker tells the window about an apply (it never touches controls itself).
 inline constexpr uint32_t kApplyStarted = 1650;
 inline constexpr uint32_t kApplyReportsSent = 1651;

@@ -24,11 +24,11 @@ class ProfileStore;
 
 // What differs between the program, the demo and the tests.
 struct PagePlatform {
-    QString programFolder;                         // ends in '/'; the driver libraries live here
+    QString programFolder;                          // ends in '/'; the driver libraries live here
     std::function<bool()> bluetoothPresentAtStart;  // the hidapi look for the Bluetooth mouse
     std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
-    std::function<void(int)> wait;                  // the arrival handlers' blocking wait
-    Sleeper* sleeper = nullptr;                     // the send engine's pacing; null: real time
+    std::function<void(int)> wait;  // the arrival handlers' blocking wait
+    Sleeper* sleeper = nullptr;     // the send engine's pacing; null: real time
 };
 
 class DeviceLinks final : public ProfileSource, public ApplyObserver, public CurrentProfileAccess {

@@ -75,8 +75,8 @@ void CMS_1_Page::Init() {
     controls_.Lookup(*window_);
     windowServices_ =
         std::make_unique<PageWindowServices>(*window_, controls_.progressPower, platform_.wait);
-    links_ = std::make_unique<DeviceLinks>(store_, deviceView_, *windowServices_,
-                                           window_->Poster(), platform_);
+    links_ = std::make_unique<DeviceLinks>(store_, deviceView_, *windowServices_, window_->Poster(),
+                                           platform_);
     links_->Start();
 }
 
@@ -218,9 +218,8 @@ void CMS_1_Page::RestartApplyDebounce(int milliseconds) {
 }
 
 void CMS_1_Page::SelectProfile(int index) {
-    const bool selected = store_.WithLock([&](ProfileStore& s) {
-        return s.Current() != nullptr && s.Select(index);
-    });
+    const bool selected =
+        store_.WithLock([&](ProfileStore& s) { return s.Current() != nullptr && s.Select(index); });
     if (!selected) {
         return;
     }
@@ -326,7 +325,7 @@ void CMS_1_Page::OnCheckClick(const Notification& n) {
 
 void CMS_1_Page::OnValueChanged(const Notification& n) {
     const int value = static_cast<int>(n.wParam);
-    int32_t ProfileSlot::* field = nullptr;
+    int32_t ProfileSlot::*field = nullptr;
     if (const int k = IndexIn(controls_.sliderDpi, n.sender); k >= 0) {
         if (EditCurrent([k, value](ProfileRecord& r) { r.slots[0].dpiValue[k] = value; })) {
             controls_.labelDpi[static_cast<std::size_t>(k)].SetText(QString::number(value * 100));

@@ -11,8 +11,8 @@ constexpr int32_t kDefaultStageEnabled[kDpiStageCount] = {1, 1, 1, 1, 1, 1, 0, 0
 // Red, yellow, blue, green, cyan, red, orange, white (0x00BBGGRR).
 constexpr uint32_t kDefaultDpiColor[kDpiStageCount] = {0x0000FF, 0x00FFFF, 0xFF0000, 0x00FF00,
                                                        0xFFFF00, 0x0000FF, 0x0040FF, 0xFFFFFF};
-constexpr uint32_t kDefaultColorReserved[kDpiStageCount] = {
-    0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF, 0x00FFFF, 0xFFFFFF, 0xFFFFFF, 0x0080FF};
+constexpr uint32_t kDefaultColorReserved[kDpiStageCount] = {0x0000FF, 0x00FF00, 0xFF0000, 0xFF00FF,
+                                                            0x00FFFF, 0xFFFFFF, 0xFFFFFF, 0x0080FF};
 
 // The defaults write only the first byte of some fields; the other bytes keep their content.
 void SetFirstByte(int32_t& field, uint8_t value) {

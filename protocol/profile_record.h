@@ -32,61 +32,61 @@ inline constexpr uint8_t kFunctionMacro = 0x11;
 
 // One button position: its function, its key shortcut and its copy of a bound macro.
 struct ButtonEntry {
-    uint8_t buttonIndex;        // 0: position 0..17, informational only
-    uint8_t functionCode;       // 1: see FunctionReportTable
-    uint8_t functionParam;      // 2
-    uint8_t shortcutUsage;      // 3: HID keyboard usage for code 0x10
-    uint8_t reserved4[3];       // 4: cleared together with shortcutUsage
-    uint8_t shortcutModifiers;  // 7: bit 0 Ctrl, 1 Shift, 2 Alt, 3 Win
-    uint16_t entryReserved;     // 8: 562 by default
-    uint8_t reserved10[2];      // 10
-    int32_t macroRepeatMode;    // 12: for code 0x11
+    uint8_t buttonIndex;                  // 0: position 0..17, informational only
+    uint8_t functionCode;                 // 1: see FunctionReportTable
+    uint8_t functionParam;                // 2
+    uint8_t shortcutUsage;                // 3: HID keyboard usage for code 0x10
+    uint8_t reserved4[3];                 // 4: cleared together with shortcutUsage
+    uint8_t shortcutModifiers;            // 7: bit 0 Ctrl, 1 Shift, 2 Alt, 3 Win
+    uint16_t entryReserved;               // 8: 562 by default
+    uint8_t reserved10[2];                // 10
+    int32_t macroRepeatMode;              // 12: for code 0x11
     char16_t macroName[kMacroNameUnits];  // 16: name of the bound macro, the link to the store
-    int32_t macroRepeatCount;   // 64
-    uint16_t macroActionCount;  // 68: at most 46 in sound records
-    uint8_t reserved70[1002];   // 70
-    int32_t macroIndex;         // 1072: index in the macro store, -1 none
-    int32_t macroReserved;      // 1076
-    uint8_t reserved1080[4];    // 1080
-    uint8_t macroOption;        // 1084: sent three times in the macro report
-    uint8_t reserved1085[3];    // 1085: compared together with macroOption
+    int32_t macroRepeatCount;             // 64
+    uint16_t macroActionCount;            // 68: at most 46 in sound records
+    uint8_t reserved70[1002];             // 70
+    int32_t macroIndex;                   // 1072: index in the macro store, -1 none
+    int32_t macroReserved;                // 1076
+    uint8_t reserved1080[4];              // 1080
+    uint8_t macroOption;                  // 1084: sent three times in the macro report
+    uint8_t reserved1085[3];              // 1085: compared together with macroOption
     MacroAction macroActions[kMacroMaxActions];  // 1088: 46 x 4 bytes
 };
 
 // One configuration block. Only slot 0 is displayed, edited and sent; slot 1 mirrors buttons 0..9.
 struct ProfileSlot {
-    uint8_t reserved0[200];         // 0
-    char16_t reservedTextA[500];    // 200
-    char16_t reservedTextB[500];    // 1200
-    int32_t reservedA;              // 2200
-    int32_t reservedB;              // 2204
-    int32_t reservedC;              // 2208
-    int32_t reservedD;              // 2212
-    uint8_t reserved2216[8];        // 2216
-    int32_t dpiReserved;            // 2224
-    int32_t dpiParamA;              // 2228: byte 3 of the DPI report
-    int32_t dpiParamB;              // 2232: byte 4 of the DPI report
-    uint8_t reserved2236[8];        // 2236
+    uint8_t reserved0[200];                   // 0
+    char16_t reservedTextA[500];              // 200
+    char16_t reservedTextB[500];              // 1200
+    int32_t reservedA;                        // 2200
+    int32_t reservedB;                        // 2204
+    int32_t reservedC;                        // 2208
+    int32_t reservedD;                        // 2212
+    uint8_t reserved2216[8];                  // 2216
+    int32_t dpiReserved;                      // 2224
+    int32_t dpiParamA;                        // 2228: byte 3 of the DPI report
+    int32_t dpiParamB;                        // 2232: byte 4 of the DPI report
+    uint8_t reserved2236[8];                  // 2236
     int32_t dpiValue[kDpiStageCount];         // 2244: units of 100 DPI
     int32_t dpiValueAlt[kDpiStageCount];      // 2276
     int32_t dpiStageEnabled[kDpiStageCount];  // 2308: only 1 counts as enabled
-    int32_t lightBrightness;        // 2340
-    int32_t lightSpeed;             // 2344: sent inverted as 9 - speed
-    int32_t sleepTimer;             // 2348: minutes
-    int32_t dpiStage;               // 2352: 0-based current stage
-    int32_t reportRate;             // 2356: index 0..3 -> rate code 8, 4, 2, 1
-    int32_t moveMode;               // 2360: stored only, never compared or sent
-    int32_t lightOffTimer;          // 2364: half-minutes
-    int32_t lightMode;              // 2368: lighting effect, sent in a high nibble
-    int32_t lightReservedA;         // 2372
-    int32_t lightReservedB;         // 2376
-    int32_t lightReservedC;         // 2380
-    uint32_t lightColor;            // 2384: 0x00BBGGRR
-    uint32_t dpiColor[kDpiStageCount];       // 2388: 0x00BBGGRR per stage
-    uint32_t colorReserved[kDpiStageCount];  // 2420
-    int32_t buttonMode;             // 2452
-    ButtonEntry buttons[kButtonCount];       // 2456: 18 x 1272
-    uint8_t buttonAreaTail[7632];   // 25352: unused, but part of the button change group
+    int32_t lightBrightness;                  // 2340
+    int32_t lightSpeed;                       // 2344: sent inverted as 9 - speed
+    int32_t sleepTimer;                       // 2348: minutes
+    int32_t dpiStage;                         // 2352: 0-based current stage
+    int32_t reportRate;                       // 2356: index 0..3 -> rate code 8, 4, 2, 1
+    int32_t moveMode;                         // 2360: stored only, never compared or sent
+    int32_t lightOffTimer;                    // 2364: half-minutes
+    int32_t lightMode;                        // 2368: lighting effect, sent in a high nibble
+    int32_t lightReservedA;                   // 2372
+    int32_t lightReservedB;                   // 2376
+    int32_t lightReservedC;                   // 2380
+    uint32_t lightColor;                      // 2384: 0x00BBGGRR
+    uint32_t dpiColor[kDpiStageCount];        // 2388: 0x00BBGGRR per stage
+    uint32_t colorReserved[kDpiStageCount];   // 2420
+    int32_t buttonMode;                       // 2452
+    ButtonEntry buttons[kButtonCount];        // 2456: 18 x 1272
+    uint8_t buttonAreaTail[7632];             // 25352: unused, but part of the button change group
 };
 
 struct ProfileRecord {
@@ -99,7 +99,8 @@ struct ProfileRecord {
 inline constexpr std::size_t kButtonAreaOffset = 2456;
 inline constexpr std::size_t kButtonAreaSize = 30528;
 
-static_assert(std::is_trivially_copyable_v<ProfileRecord> && std::is_standard_layout_v<ProfileRecord>);
+static_assert(std::is_trivially_copyable_v<ProfileRecord> &&
+              std::is_standard_layout_v<ProfileRecord>);
 static_assert(sizeof(ButtonEntry) == 1272);
 static_assert(offsetof(ButtonEntry, functionCode) == 1);
 static_assert(offsetof(ButtonEntry, functionParam) == 2);

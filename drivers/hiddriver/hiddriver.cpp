@@ -37,7 +37,10 @@ struct Driver {
     std::atomic<bool> stopMonitor{false};
     std::condition_variable wake;
 
-    ~Driver() { StopMonitor(); CloseFeature(); }
+    ~Driver() {
+        StopMonitor();
+        CloseFeature();
+    }
 
     void StopMonitor() {
         stopMonitor = true;

@@ -11,6 +11,7 @@ namespace {
 
 // Keys outside the main block, whose evdev code is not their set-1 scan code, and the modifiers,
 // which the key table names only in their left/right virtual-key form.
+// clang-format off
 constexpr std::array<std::pair<uint32_t, uint32_t>, 45> kExtendedKeys = {{
     {KEY_LEFTCTRL, 0xA2},  {KEY_RIGHTCTRL, 0xA3}, {KEY_LEFTSHIFT, 0xA0},  {KEY_RIGHTSHIFT, 0xA1},
     {KEY_LEFTALT, 0xA4},   {KEY_RIGHTALT, 0xA5},  {KEY_LEFTMETA, 0x5B},   {KEY_RIGHTMETA, 0x5C},
@@ -25,6 +26,7 @@ constexpr std::array<std::pair<uint32_t, uint32_t>, 45> kExtendedKeys = {{
     {KEY_MUTE, 0xAD},      {KEY_VOLUMEDOWN, 0xAE}, {KEY_VOLUMEUP, 0xAF},  {KEY_PLAYPAUSE, 0xB3},
     {KEY_NEXTSONG, 0xB0},
 }};
+// clang-format on
 
 }  // namespace
 

@@ -174,7 +174,8 @@ private:
                 Post(release ? TALVORE_MOUSE_RIGHT_UP : TALVORE_MOUSE_RIGHT_DOWN, 0);
                 break;
             case 8:
-                Post(release ? TALVORE_MOUSE_X_UP : TALVORE_MOUSE_X_DOWN, TALVORE_X_BUTTON_BACKWARD);
+                Post(release ? TALVORE_MOUSE_X_UP : TALVORE_MOUSE_X_DOWN,
+                     TALVORE_X_BUTTON_BACKWARD);
                 break;
             case 9:
                 Post(release ? TALVORE_MOUSE_X_UP : TALVORE_MOUSE_X_DOWN, TALVORE_X_BUTTON_FORWARD);

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     }
     // Let the start-up messages, the first battery status and the layout settle.
     QTest::qWait(3000);
-    const QPixmap picture = withPanel ? QGuiApplication::primaryScreen()->grabWindow(0)
-                                      : window.RootWidget()->grab();
+    const QPixmap picture =
+        withPanel ? QGuiApplication::primaryScreen()->grabWindow(0) : window.RootWidget()->grab();
     return picture.save(QString::fromLocal8Bit(argv[3])) ? 0 : 3;
 }

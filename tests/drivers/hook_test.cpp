@@ -136,16 +136,15 @@ TEST_F(HookOnXvfb, MouseButtonsArriveAsMouseMessagesAndXButtonsNameTheirSide) {
                                                        {1034, 520, 0}}));
     Xdotool({QStringLiteral("click"), QStringLiteral("8"), QStringLiteral("click"),
              QStringLiteral("9"), QStringLiteral("click"), QStringLiteral("4")});
-    EXPECT_EQ(inbox_.TakeWhen(4), (std::vector<Posted>{{1034, 523, 2},
-                                                       {1034, 524, 2},
-                                                       {1034, 523, 1},
-                                                       {1034, 524, 1}}));
+    EXPECT_EQ(
+        inbox_.TakeWhen(4),
+        (std::vector<Posted>{{1034, 523, 2}, {1034, 524, 2}, {1034, 523, 1}, {1034, 524, 1}}));
 }
 
 TEST_F(HookOnXvfb, DisabledHookAndMutedMouseDeliverNothing) {
     hook_.Table().enablemousehook(0);
-    Xdotool({QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("key"),
-             QStringLiteral("b")});
+    Xdotool(
+        {QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("key"), QStringLiteral("b")});
     EXPECT_EQ(inbox_.TakeWhen(2), (std::vector<Posted>{{1034, 0x42, 0}, {1034, 0x42, 1}}));
 
     hook_.Table().enablehook(0);

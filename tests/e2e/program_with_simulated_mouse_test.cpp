@@ -50,7 +50,8 @@ protected:
         // The program folder: the demo's drivers, Data/ of its own.
         const QString demo = QStringLiteral(TALVORE_BIN_DIR "/../demo/");
         for (const char* file : {"hiddriver_1.so", "hiddriver_2.so"}) {
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
+            ASSERT_TRUE(
+                QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
         }
     }
     void TearDown() override {
@@ -184,7 +185,8 @@ TEST_F(ProgramWithMouse, PowerStatusOverTheReceiverDrivesTheBatteryDisplay) {
         [&] { return Controls().labelPower.TextKey() == QStringLiteral("charging_text"); },
         kWaitMs));
     const int first = Controls().progressPower.Value();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Controls().progressPower.Value() != first; }, kWaitMs));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Controls().progressPower.Value() != first; }, kWaitMs));
 }
 
 TEST_F(ProgramWithMouse, PowerStatusOverBluetoothStopsTheChargeAnimation) {

@@ -39,16 +39,23 @@ TEST(ApplyWorker, AppliesNeverOverlap) {
     std::atomic<int> running{0};
     std::atomic<int> maxRunning{0};
     std::atomic<int> done{0};
-    ApplyWorker worker([] { return true; }, [&] {
-        const int now = ++running;
-        maxRunning = std::max(maxRunning.load(), now);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        --running;
-        ++done;
-    });
+    ApplyWorker worker([] { return true; },
+                       [&] {
+                           const int now = ++running;
+                           maxRunning = std::max(maxRunning.load(), now);
+                           std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                           --running;
+                           ++done;
+                       });
     worker.Start();
-    std::thread a([&] { for (int i = 0; i < 10; ++i) worker.Post(); });
-    std::thread b([&] { for (int i = 0; i < 10; ++i) worker.Post(); });
+    std::thread a([&] {
+        for (int i = 0; i < 10; ++i)
+            worker.Post();
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 10; ++i)
+            worker.Post();
+    });
     a.join();
     b.join();
     ASSERT_TRUE(WaitFor([&] { return done == 20; }));
@@ -58,12 +65,13 @@ TEST(ApplyWorker, AppliesNeverOverlap) {
 TEST(ApplyWorker, QuitEndsTheLoopAfterTheApplyInProgressAndIgnoresLaterRequests) {
     std::atomic<bool> release{false};
     std::atomic<int> started{0};
-    ApplyWorker worker([] { return true; }, [&] {
-        ++started;
-        while (!release) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-    });
+    ApplyWorker worker([] { return true; },
+                       [&] {
+                           ++started;
+                           while (!release) {
+                               std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                           }
+                       });
     worker.Start();
     worker.Post();
     worker.Post();

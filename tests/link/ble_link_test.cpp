@@ -113,8 +113,9 @@ const std::vector<GattCharacteristic> kMouseCharacteristics = {
 };
 
 QString MousePath(const QString& address) {
-    return QStringLiteral("\\\\?\\bthledevice#{00001812-0000-1000-8000-00805f9b34fb}_dev_vid&02045e_"
-                          "pid&0069_rev&0001_%1#8&1a2b3c&0&0020#{6e3bb679}")
+    return QStringLiteral(
+               "\\\\?\\bthledevice#{00001812-0000-1000-8000-00805f9b34fb}_dev_vid&02045e_"
+               "pid&0069_rev&0001_%1#8&1a2b3c&0&0020#{6e3bb679}")
         .arg(address);
 }
 
@@ -202,8 +203,9 @@ TEST_F(BleLinkTest, TwoMiceRegisterBothAndAWriteStopsAtTheFirstThatTakesIt) {
 TEST_F(BleLinkTest, OnlyShortWritableReportCharacteristicsAreWritten) {
     link.SetLinkUp(true);
     backend.devices = {Connected("e0d4e84a1b2c")};
-    backend.interfaces = {Interface(MousePath("e0d4e84a1b2c"), {{1, 10, false, 0xFEE3, true, false},
-                                                                  {1, 11, true, 0xFEE3, false, true}})};
+    backend.interfaces = {
+        Interface(MousePath("e0d4e84a1b2c"),
+                  {{1, 10, false, 0xFEE3, true, false}, {1, 11, true, 0xFEE3, false, true}})};
     link.ConnectAndRegister();
     EXPECT_FALSE(link.Write(report, sizeof report));
     EXPECT_FALSE(link.HasRegistration());

@@ -78,8 +78,8 @@ protected:
     DriverFunctions receiver = Receiver::Functions();
     bool bluetoothAtStart = false;
     DeviceEvents events{links, view, window, profile, [](uint16_t) {}};
-    ConnectionManager manager{links, view, window, events, ble, wired, receiver,
-                              [this] { return bluetoothAtStart; }};
+    ConnectionManager manager{links, view,  window,   events,
+                              ble,   wired, receiver, [this] { return bluetoothAtStart; }};
 };
 
 TEST_F(ConnectionManagerTest, FoldsDriverMessagesIntoOneCode) {

@@ -11,7 +11,8 @@ const QString kBin = QStringLiteral(TALVORE_BIN_DIR "/");
 TEST(DriverLibrary, BindsAllSevenExportsOfBothDriverBuilds) {
     for (const char* name : {"hiddriver_1.so", "hiddriver_2.so"}) {
         DriverLibrary library;
-        ASSERT_TRUE(library.Load(kBin + QLatin1String(name))) << library.ErrorString().toStdString();
+        ASSERT_TRUE(library.Load(kBin + QLatin1String(name)))
+            << library.ErrorString().toStdString();
         EXPECT_TRUE(library.Functions().Bound()) << name;
         library.Unload();
         EXPECT_FALSE(library.Functions().Bound());

@@ -168,9 +168,9 @@ TEST(ProfileRecordSlots, ActiveSlotOutsideItsRangeIsReadAsZero) {
 }
 
 TEST(ProfileRecordColor, ConvertsBetweenUiAndStoredColours) {
-    EXPECT_EQ(ColorToStored(0xFFFF0000u), 0x0000FFu);  // red
-    EXPECT_EQ(ColorToStored(0x00123456u), 0x563412u);  // alpha is dropped
-    EXPECT_EQ(StoredToColor(0xFF0000u), 0xFF0000FFu);  // stored blue shows opaque blue
+    EXPECT_EQ(ColorToStored(0xFFFF0000u), 0x0000FFu);    // red
+    EXPECT_EQ(ColorToStored(0x00123456u), 0x563412u);    // alpha is dropped
+    EXPECT_EQ(StoredToColor(0xFF0000u), 0xFF0000FFu);    // stored blue shows opaque blue
     EXPECT_EQ(StoredToColor(0xFF0040FFu), 0xFFFF4000u);  // a stray high byte is ignored
     for (uint32_t c : {0xFF000000u, 0xFFFFFFFFu, 0xFF1EB40Au}) {
         EXPECT_EQ(StoredToColor(ColorToStored(c)), c);
