@@ -1,8 +1,8 @@
 // talvorectl reports: what an apply of a profile would send to the mouse, one transfer a line.
 #include <QByteArray>
-#include <QFile>
 
 #include "cli/command.h"
+#include "cli/profile_file.h"
 #include "protocol/apply_pipeline.h"
 #include "protocol/link_state.h"
 #include "protocol/send_engine.h"
@@ -13,42 +13,6 @@ QString HexLine(const uint8_t* bytes, std::size_t length) {
     const QByteArray raw(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length));
     return QString::fromLatin1(raw.toHex(' ').toUpper());
 }
-
-// Reads one raw record; the file may be longer (only the first record counts).
-std::unique_ptr<ProfileRecord> ReadRecord(const QString& path, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
-        return nullptr;
-    }
-    auto record = std::make_unique<ProfileRecord>();
-    const qint64 got = file.read(reinterpret_cast<char*>(record.get()), sizeof(ProfileRecord));
-    if (got != static_cast<qint64>(sizeof(ProfileRecord))) {
-        error = QStringLiteral("%1 is not a profile: it is shorter than %2 bytes")
-                    .arg(path)
-                    .arg(sizeof(ProfileRecord));
-        return nullptr;
-    }
-    return record;
-}
-
-// The profile file as the store: one record, forced to a full apply unless a previous one is
-// given; saving does nothing.
-class FileProfileSource final : public ProfileSource {
-public:
-    FileProfileSource(const ProfileRecord& record, bool forceFull)
-        : record_(record), forceFull_(forceFull) {}
-    RecordSnapshot TakeSnapshot() override {
-        RecordSnapshot snapshot{std::make_unique<ProfileRecord>(record_), forceFull_};
-        forceFull_ = false;
-        return snapshot;
-    }
-    void Save() override {}
-
-private:
-    const ProfileRecord& record_;
-    bool forceFull_;
-};
 
 // Prints every transfer; optionally acknowledges it as the mouse would over the receiver.
 class PrintingTransport final : public ReportTransport, public ReportSender {
@@ -113,10 +77,10 @@ int RunReports(const QStringList& args, CommandContext& context) {
     }
 
     QString error;
-    auto record = ReadRecord(profilePath, error);
+    auto record = ReadProfileFile(profilePath, error);
     std::unique_ptr<ProfileRecord> previous;
     if (record && !sincePath.isEmpty()) {
-        previous = ReadRecord(sincePath, error);
+        previous = ReadProfileFile(sincePath, error);
     }
     if (!record || (!sincePath.isEmpty() && !previous)) {
         PrintLine(context.err, QStringLiteral("talvorectl reports: %1").arg(error));

@@ -182,6 +182,10 @@ TEST_F(TalvorectlTest, RefusedCommandsLeaveEverythingAsItWas) {
     ExpectRefused({QStringLiteral("import"), FileIn("short.pro")}, 2);
     ExpectRefused({QStringLiteral("show"), FileIn("short.pro")}, 2);
     ExpectRefused({QStringLiteral("import"), FileIn("missing.pro")}, 2);
+    // No driver library beside this copy of the program: no mouse can be reached.
+    WriteBytes(FileIn("blank.pro"), QByteArray(165024, '\0'));
+    ExpectRefused({QStringLiteral("apply"), FileIn("blank.pro")}, 2);
+    ExpectRefused({QStringLiteral("monitor"), QStringLiteral("--count"), QStringLiteral("1")}, 2);
 
     // With a store and a macro in place.
     ASSERT_EQ(Talvorectl({QStringLiteral("profiles")}).exitCode, 0);
