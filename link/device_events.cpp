@@ -187,4 +187,6 @@ void DeviceEvents::RefreshSettingsView() {
     }
     view_.SetVisible(kLightCombo, false);
     view_.SetVisible(kLightPanel, false);
+    // The lighting section's switch follows its section, so one click shows it again.
+    view_.SetChecked(kCheckLight, false);
 }

@@ -24,6 +24,7 @@ inline constexpr std::string_view kCheckPower = "ms_1_check_power";
 inline constexpr std::string_view kCheckReportRate = "ms_1_check_prate";
 inline constexpr std::string_view kReportRatePanel = "ms_1_ver_prate";
 inline constexpr std::string_view kLightPanel = "ms_1_ver_light";
+inline constexpr std::string_view kCheckLight = "ms_1_check_light";
 inline constexpr std::string_view kLightCombo = "ms_1_combo_light";
 }  // namespace link_controls
 

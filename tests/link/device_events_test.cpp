@@ -148,12 +148,14 @@ TEST_F(DeviceEventsTest, ChargeAnimationRunsFromZeroToHundredInStepsOfTwoAndWrap
 TEST_F(DeviceEventsTest, SettingsViewFollowsTheLinkThatCarriesTheSettings) {
     links.bleConnected = 1;
     view.SetChecked(kCheckReportRate, true);
+    view.SetChecked(kCheckLight, true);
     events.RefreshSettingsView();
     EXPECT_FALSE(view.IsChecked(kCheckReportRate));
     EXPECT_EQ(view.Visible(kCheckReportRate), 0);
     EXPECT_EQ(view.Visible(kReportRatePanel), 0);
     EXPECT_EQ(view.Visible(kLightPanel), 0);
     EXPECT_EQ(view.Visible(kLightCombo), 0);
+    EXPECT_FALSE(view.IsChecked(kCheckLight));
 
     links.receiverState = 1;
     links.wirelessAwake = 1;
