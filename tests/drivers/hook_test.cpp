@@ -156,4 +156,17 @@ TEST_F(HookOnXvfb, DisabledHookAndMutedMouseDeliverNothing) {
     EXPECT_EQ(inbox_.TakeWhen(2), (std::vector<Posted>{{1034, 0x44, 0}, {1034, 0x44, 1}}));
 }
 
+TEST_F(HookOnXvfb, InstallingAgainWhileListeningRedirectsInputToTheNewWindow) {
+    Xdotool({QStringLiteral("key"), QStringLiteral("a")});
+    ASSERT_EQ(inbox_.TakeWhen(2).size(), 2u);  // the listening thread is up and posting
+
+    Inbox other;
+    TalvoreWindow otherWindow{&other, &Inbox::Post};
+    ASSERT_EQ(hook_.Table().installmousehook(&otherWindow), 1);
+    Xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    EXPECT_EQ(other.TakeWhen(2), (std::vector<Posted>{{1034, 513, 0}, {1034, 514, 0}}));
+    EXPECT_TRUE(inbox_.Take().empty());
+    hook_.Table().installhook(&window_);  // nothing may post to `other` once it is gone
+}
+
 }  // namespace
