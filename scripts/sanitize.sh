@@ -31,6 +31,7 @@ cmake --build "$build" -j2
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1
 export LSAN_OPTIONS=suppressions=$supp/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp
-export TSAN_OPTIONS=halt_on_error=0:second_deadlock_stack=1:suppressions=$supp/tsan.supp:exitcode=66
+# die_after_fork=0: the tests start Xvfb, xdotool and the program with QProcess from threaded processes.
+export TSAN_OPTIONS=halt_on_error=0:second_deadlock_stack=1:die_after_fork=0:suppressions=$supp/tsan.supp:exitcode=66
 cd "$build"
 ctest --output-on-failure -j2 "$@"
