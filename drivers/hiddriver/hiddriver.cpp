@@ -32,14 +32,20 @@ struct Driver {
     uint32_t dataMessage = 0;
     uint32_t statusMessage = 0;
     hid_device* feature = nullptr;
+    bool hidapiStarted = false;
 
     std::thread monitor;
     std::atomic<bool> stopMonitor{false};
     std::condition_variable wake;
 
+    // Runs when the library is unloaded. hidapi keeps its last error text until hid_exit; without
+    // it, that text is lost with the unloaded library.
     ~Driver() {
         StopMonitor();
         CloseFeature();
+        if (hidapiStarted) {
+            hid_exit();
+        }
     }
 
     void StopMonitor() {
@@ -155,7 +161,9 @@ TALVORE_EXPORT int Set_VIDPID(uint32_t vendorId, uint32_t productId) {
     std::lock_guard lock(d.mutex);
     d.vendorId = static_cast<unsigned short>(vendorId);
     d.productId = static_cast<unsigned short>(productId);
-    return hid_init() == 0 ? 1 : 0;
+    const bool started = hid_init() == 0;
+    d.hidapiStarted = d.hidapiStarted || started;
+    return started ? 1 : 0;
 }
 
 TALVORE_EXPORT int Open_DevMonitor(const TalvoreWindow* window, uint32_t dataMessage,

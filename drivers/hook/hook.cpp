@@ -28,6 +28,8 @@ public:
     bool Install(const TalvoreWindow* window, bool keys) {
         std::lock_guard lock(mutex_);
         if (window != nullptr) {
+            // The listening thread may be posting already (a second install).
+            std::lock_guard windowLock(windowMutex_);
             window_ = *window;
         }
         keysInstalled_ = keysInstalled_ || keys;

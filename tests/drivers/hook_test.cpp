@@ -106,6 +106,7 @@ protected:
     QProcess server_;
     HookLibrary hook_;
     Inbox inbox_;
+    Inbox other_;  // a second window, outliving the hook like the first
     TalvoreWindow window_{};
 };
 
@@ -153,6 +154,38 @@ TEST_F(HookOnXvfb, DisabledHookAndMutedMouseDeliverNothing) {
     hook_.Table().enablehook(1);
     Xdotool({QStringLiteral("key"), QStringLiteral("d")});
     EXPECT_EQ(inbox_.TakeWhen(2), (std::vector<Posted>{{1034, 0x44, 0}, {1034, 0x44, 1}}));
+}
+
+TEST_F(HookOnXvfb, InstallingAgainWhileInputFlowsMovesTheRestToTheNewWindowLosingNothing) {
+    // Ten keys typed while the window is switched: each of the twenty messages arrives once, in
+    // order, the earlier ones in the first window and the rest in the second.
+    QProcess typing;
+    typing.start(xdotool_, {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("20"),
+                            QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                            QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f"),
+                            QStringLiteral("g"), QStringLiteral("h"), QStringLiteral("i"),
+                            QStringLiteral("j")});
+    ASSERT_TRUE(typing.waitForStarted(10000));
+    std::vector<Posted> received = inbox_.TakeWhen(2);  // the listening thread is posting
+    TalvoreWindow otherWindow{&other_, &Inbox::Post};
+    ASSERT_EQ(hook_.Table().installmousehook(&otherWindow), 1);
+    ASSERT_TRUE(typing.waitForFinished(10000));
+    ASSERT_EQ(typing.exitCode(), 0);
+
+    // A message the thread addressed before the switch may still land in the first window.
+    std::vector<Posted> first = inbox_.Take();
+    const std::vector<Posted> late = other_.TakeWhen(20 - received.size() - first.size());
+    const std::vector<Posted> straggler = inbox_.Take();
+    first.insert(first.end(), straggler.begin(), straggler.end());
+    received.insert(received.end(), first.begin(), first.end());
+    received.insert(received.end(), late.begin(), late.end());
+
+    std::vector<Posted> expected;
+    for (uint64_t key = 0x41; key <= 0x4A; ++key) {
+        expected.push_back({1034, key, 0});
+        expected.push_back({1034, key, 1});
+    }
+    EXPECT_EQ(received, expected);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QThread>
+#include <atomic>
 #include <memory>
 
 #include "tests/ui/ui_test_support.h"
@@ -40,7 +41,7 @@ protected:
 TEST_F(MessagesTest, PostsFromAnotherThreadArriveInOrderAndSendWaitsForTheResult) {
     constexpr int kCount = 500;
     const MessagePoster poster = window.Poster();
-    qintptr sent = 0;
+    std::atomic<qintptr> sent{0};  // read after the thread ends, a wait Qt keeps to itself
     std::unique_ptr<QThread> worker(QThread::create([&] {
         for (int i = 0; i < kCount; ++i) {
             poster.Post(kMsgFirstTest, static_cast<quintptr>(i), -i);
@@ -55,7 +56,7 @@ TEST_F(MessagesTest, PostsFromAnotherThreadArriveInOrderAndSendWaitsForTheResult
         ASSERT_EQ(posted[static_cast<size_t>(i)].wParam, static_cast<quintptr>(i));
         ASSERT_EQ(posted[static_cast<size_t>(i)].lParam, -i);
     }
-    EXPECT_EQ(sent, static_cast<qintptr>(kMsgFirstTest + 2));
+    EXPECT_EQ(sent.load(), static_cast<qintptr>(kMsgFirstTest + 2));
 }
 
 TEST_F(MessagesTest, PostingToAWindowThatIsGoneDoesNothing) {
