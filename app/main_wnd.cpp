@@ -3,6 +3,8 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
+#include <utility>
+
 #include "app/dpi_msg.h"
 #include "app/msg_wnd.h"
 #include "link/connection_manager.h"
@@ -40,6 +42,9 @@ QString LanguageFileOf(int languageId) {
 CMainWnd::CMainWnd(PagePlatform platform) : platform_(platform), page_(std::move(platform)) {}
 
 CMainWnd::~CMainWnd() {
+    // A popup still open (or closed but not yet freed, when the loop has already ended) goes
+    // with the window: its own end would never come.
+    delete std::exchange(dpiPopup_, nullptr);
     RemoveVirtualWindow(QLatin1String(kPageVirtualWindow));
     page_.Teardown();
     tray_.Remove();

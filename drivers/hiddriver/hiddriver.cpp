@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "drivers/hidapi_lock/hidapi_lock.h"
 #include "link/driver_abi.h"
 
 namespace {
@@ -44,6 +45,7 @@ struct Driver {
         StopMonitor();
         CloseFeature();
         if (hidapiStarted) {
+            HidapiLockGuard hidapi;
             hid_exit();
         }
     }
@@ -79,9 +81,16 @@ Driver& State() {
 
 // Path of the vendor-defined interface of the device, or of its first interface when no interface
 // declares a vendor usage page. Empty when the device is absent.
+// Opens a device path under the process's hidapi lock (a failed open sets hidapi's shared error).
+hid_device* OpenPath(const std::string& path) {
+    HidapiLockGuard hidapi;
+    return hid_open_path(path.c_str());
+}
+
 std::string FindDevicePath(unsigned short vendorId, unsigned short productId) {
     std::string vendorPath;
     std::string firstPath;
+    HidapiLockGuard hidapi;
     hid_device_info* list = hid_enumerate(vendorId, productId);
     for (hid_device_info* info = list; info != nullptr; info = info->next) {
         if (info->path == nullptr) {
@@ -104,7 +113,7 @@ void MonitorLoop(Driver* driver, unsigned short vendorId, unsigned short product
     hid_device* events = nullptr;
     auto openEvents = [&] {
         const std::string path = FindDevicePath(vendorId, productId);
-        events = path.empty() ? nullptr : hid_open_path(path.c_str());
+        events = path.empty() ? nullptr : OpenPath(path);
     };
     if (present) {
         openEvents();
@@ -161,6 +170,7 @@ TALVORE_EXPORT int Set_VIDPID(uint32_t vendorId, uint32_t productId) {
     std::lock_guard lock(d.mutex);
     d.vendorId = static_cast<unsigned short>(vendorId);
     d.productId = static_cast<unsigned short>(productId);
+    HidapiLockGuard hidapi;
     const bool started = hid_init() == 0;
     d.hidapiStarted = d.hidapiStarted || started;
     return started ? 1 : 0;
@@ -201,7 +211,7 @@ TALVORE_EXPORT int Open_FeatureDevice(void) {
     }
     const std::string path = FindDevicePath(d.vendorId, d.productId);
     if (!path.empty()) {
-        d.feature = hid_open_path(path.c_str());
+        d.feature = OpenPath(path);
     }
     return d.feature != nullptr ? 1 : 0;
 }

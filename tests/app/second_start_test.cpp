@@ -10,11 +10,14 @@
 
 namespace {
 
-// A program folder of its own: the program and its skin folder, no driver libraries (no mouse).
+// A program folder of its own: the program, the library it needs and its skin folder, no driver
+// libraries (no mouse).
 bool CopyProgramFolder(const QString& to) {
     const QString from = QStringLiteral(TALVORE_BIN_DIR);
-    if (!QFile::copy(from + QStringLiteral("/talvore"), to + QStringLiteral("/talvore"))) {
-        return false;
+    for (const char* file : {"/talvore", "/libtalvore_hidapi_lock.so"}) {
+        if (!QFile::copy(from + QLatin1String(file), to + QLatin1String(file))) {
+            return false;
+        }
     }
     QDirIterator it(from + QStringLiteral("/res"), QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {

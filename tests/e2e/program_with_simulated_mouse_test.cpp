@@ -47,9 +47,9 @@ protected:
         mouse.SetBluetoothConnected(false);
         mouse.SetBattery(100, false, false);
         mouse.ClearLog();
-        // The program folder: the demo's drivers, Data/ of its own.
+        // The program folder: the demo's drivers and the library they need, Data/ of its own.
         const QString demo = QStringLiteral(TALVORE_BIN_DIR "/../demo/");
-        for (const char* file : {"hiddriver_1.so", "hiddriver_2.so"}) {
+        for (const char* file : {"hiddriver_1.so", "hiddriver_2.so", "libtalvore_hidapi_lock.so"}) {
             ASSERT_TRUE(
                 QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
         }
