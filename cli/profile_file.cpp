@@ -1,16 +1,15 @@
 #include "cli/profile_file.h"
 
-#include <QFile>
+#include "page/profile_store.h"
 
 std::unique_ptr<ProfileRecord> ReadProfileFile(const QString& path, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    auto record = std::make_unique<ProfileRecord>();
+    const ImportResult read = ProfileStore::ReadProfileFile(path, *record);
+    if (read.error == ImportError::CannotOpen) {
+        error = QStringLiteral("cannot read %1").arg(path);
         return nullptr;
     }
-    auto record = std::make_unique<ProfileRecord>();
-    const qint64 got = file.read(reinterpret_cast<char*>(record.get()), sizeof(ProfileRecord));
-    if (got != static_cast<qint64>(sizeof(ProfileRecord))) {
+    if (!read.Ok()) {
         error = QStringLiteral("%1 is not a profile: it is shorter than %2 bytes")
                     .arg(path)
                     .arg(sizeof(ProfileRecord));
