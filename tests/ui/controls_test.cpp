@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractSlider>
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QRect>
-#include <QTemporaryDir>
 #include <QWidget>
 
 #include "tests/ui/ui_test_support.h"
@@ -320,31 +318,6 @@ TEST_F(ControlsTest, PaletteKeepsASetColourAndReportsDragThenRelease) {
     EXPECT_EQ(ups[0].wParam, palette.GetSelectColor());
     EXPECT_NE(palette.GetSelectColor(), 0xFF123456u);
     EXPECT_EQ(palette.GetSelectColor() >> 24, 0xFFu);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(LanguageFileTest, LoadsAWellFormedFileAndKeepsItsTextsWhenTheNextIsDamaged) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const auto write = [&](const char* name, const char* content) {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return file.fileName();
-    };
-    LanguageFile language;
-    ASSERT_TRUE(language.Load(write("good.xml",
-                                    "<?xml version=\"1.0\"?>\n<language id=\"4\">\n"
-                                    "<text key=\"dpi_text\">DPI :</text></language>\n")))
-        << qPrintable(language.ErrorString());
-    EXPECT_EQ(language.LanguageId(), 4);
-    EXPECT_EQ(language.Text("dpi_text"), "DPI :");
-    EXPECT_FALSE(language.Load(write("cut.xml", "<language id=\"1\"><text key=\"dpi_text\">x")));
-    EXPECT_EQ(language.Text("dpi_text"), "DPI :");
-    EXPECT_EQ(language.LanguageId(), 4);
 }
 
 }  // namespace
