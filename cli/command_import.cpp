@@ -1,5 +1,6 @@
 // talvorectl import FILE.pro: add a profile file to the store, as the window's import does.
 #include "cli/cli_support.h"
+#include "cli/profile_file.h"
 #include "page/profile_store.h"
 
 namespace {
@@ -11,10 +12,10 @@ int RunImport(const QStringList& args, CommandContext& context) {
         return UsageError(context, kUsage);
     }
     // The file is checked before the store is touched, so a refused file changes nothing.
-    auto record = std::make_unique<ProfileRecord>();
-    const ImportResult read = ProfileStore::ReadProfileFile(args[0], *record);
-    if (!read.Ok()) {
-        return Fail(context, kExitBadInput, DescribeImportError(read.error, args[0], "profile"));
+    QString error;
+    auto record = ReadProfileFile(args[0], error);
+    if (!record) {
+        return Fail(context, kExitBadInput, error);
     }
     CliTexts texts(context.programFolder);
     ProfileStore store(StoreDataFolder(context), texts);

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 
 #include "cli/cli_support.h"
+#include "cli/profile_file.h"
 #include "macro/macro_binding.h"
 #include "page/profile_store.h"
 #include "protocol/utf16_field.h"
@@ -88,10 +89,10 @@ int RunShow(const QStringList& args, CommandContext& context) {
     if (args.size() != 1) {
         return UsageError(context, kUsage);
     }
-    auto record = std::make_unique<ProfileRecord>();
-    const ImportResult read = ProfileStore::ReadProfileFile(args[0], *record);
-    if (!read.Ok()) {
-        return Fail(context, kExitBadInput, DescribeImportError(read.error, args[0], "profile"));
+    QString error;
+    auto record = ReadProfileFile(args[0], error);
+    if (!record) {
+        return Fail(context, kExitBadInput, error);
     }
     const QByteArray json = QJsonDocument(ProfileJson(*record)).toJson(QJsonDocument::Indented);
     std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), context.out);
