@@ -10,6 +10,8 @@ enum class ImportError {
     None,
     CannotOpen,  // missing or unreadable file
     TooShort,    // empty, or shorter than one record
+    NotRegular,  // a folder, FIFO or device: refused without being opened
+    CannotSave,  // the file was good, but the store could not be written: nothing was added
 };
 
 struct ImportResult {
