@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "app/data_notices.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
 #include "page/ms_1_page.h"
@@ -66,8 +67,10 @@ private:
     void ShowDpiPopup(quintptr wParam, qintptr lParam);
     void OnTimer(unsigned id);
     void WatchBluetoothInterface();
+    void WriteLanguageId(int id);
 
     PagePlatform platform_;
+    DataNotices dataNotices_;
     CMS_1_Page page_;
     HookLibrary hookLibrary_;
     HookTable hookTable_;

@@ -86,8 +86,8 @@ void CMS_1_Page::Teardown() {
     }
 }
 
-void CMS_1_Page::LoadProfiles() {
-    store_.LoadProfiles();
+StoreStartReport CMS_1_Page::LoadProfiles() {
+    const StoreStartReport report = store_.LoadProfiles();
     controls_.listProfile.RemoveAll();
     const int selected = store_.WithLock([this](ProfileStore& s) {
         for (int i = 0; i < s.Count(); ++i) {
@@ -98,6 +98,7 @@ void CMS_1_Page::LoadProfiles() {
     controls_.listProfile.Select(selected, TakeFocus::kNo, Notify::kNo);
     OnBleChange(BleConnected());
     RefreshPage();
+    return report;
 }
 
 void CMS_1_Page::RefreshPage() {

@@ -314,6 +314,25 @@ TEST(SmallLayouts, MessageBox) {
               QStringLiteral("cancel_text"));
 }
 
+// The longest messages the box shows wrap within it in every language.
+TEST(SmallLayouts, MessageBoxHoldsTheDataFolderMessages) {
+    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+        for (const char* key : {"data_not_saved_text", "store_kept_aside_text"}) {
+            auto w = Open(QStringLiteral("msg.xml"), language);
+            Label message = w->Require<Label>(QStringLiteral("warning"));
+            message.SetTextKey(QLatin1String(key));
+            auto* label = w->WidgetOf<QLabel>(message);
+            ASSERT_NE(label, nullptr);
+            EXPECT_NE(label->text(), QLatin1String(key)) << language << " lacks " << key;
+            QWidget* root = w->RootWidget();
+            root->show();
+            root->layout()->activate();
+            EXPECT_LE(label->heightForWidth(label->width()), label->height())
+                << language << ": " << key;
+        }
+    }
+}
+
 TEST(SmallLayouts, DpiPopup) {
     auto w = Open(QStringLiteral("DPImsg.xml"));
     EXPECT_EQ(w->RootWidget()->size(), QSize(200, 50));
