@@ -125,6 +125,15 @@ WindowImplBase* WindowImplBase::FromWidget(const QWidget* widget) {
     return v.isValid() ? reinterpret_cast<WindowImplBase*>(v.value<quintptr>()) : nullptr;
 }
 
+// A wheel turned over a slider or combo box that was not clicked first scrolls what holds it
+// instead of changing a setting the user did not mean to touch (the host passes it on).
+void WindowImplBase::TakeWheelOnlyWithFocus(QWidget* control) {
+    if (control->focusPolicy() == Qt::WheelFocus) {
+        control->setFocusPolicy(Qt::StrongFocus);  // the wheel itself must not give it the focus
+    }
+    control->installEventFilter(host_.get());
+}
+
 void WindowImplBase::WireControls(QWidget* root) {
     const QList<QWidget*> widgets = root->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
@@ -153,10 +162,12 @@ void WindowImplBase::WireControls(QWidget* root) {
             QObject::connect(slider, &QSlider::valueChanged, slider, [slider](int value) {
                 RaiseNotify(slider, "valuechanged", static_cast<quintptr>(value));
             });
+            TakeWheelOnlyWithFocus(slider);
         } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
             QObject::connect(combo, &QComboBox::activated, combo, [combo](int index) {
                 RaiseNotify(combo, "itemselect", static_cast<quintptr>(index), -1);
             });
+            TakeWheelOnlyWithFocus(combo);
         } else if (auto* list = qobject_cast<QListWidget*>(w)) {
             QObject::connect(list, &QListWidget::currentItemChanged, list,
                              [list](QListWidgetItem* current, QListWidgetItem* previous) {
