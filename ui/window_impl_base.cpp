@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
@@ -41,6 +42,18 @@ QButtonGroup* GroupOf(QWidget* root, const QString& name) {
         group->setExclusive(true);
     }
     return group;
+}
+
+// Enter in an edit box presses the window's default button, as it would in a desktop dialog.
+void PressDefaultButton(QWidget* root, const QWidget* edit) {
+    const QList<QPushButton*> buttons = root->findChildren<QPushButton*>();
+    for (QPushButton* button : buttons) {
+        if (button->isDefault() && button->isEnabled() && button->isVisibleTo(root) &&
+            button->window() == edit->window()) {
+            button->click();
+            return;
+        }
+    }
 }
 }  // namespace
 
@@ -178,6 +191,8 @@ void WindowImplBase::WireControls(QWidget* root) {
         } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             QObject::connect(edit, &QLineEdit::textEdited, edit,
                              [edit] { RaiseNotify(edit, "textchanged"); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit,
+                             [root, edit] { PressDefaultButton(root, edit); });
             edit->installEventFilter(host_.get());
         } else if (auto* palette = qobject_cast<ColorPalette*>(w)) {
             QObject::connect(

@@ -123,7 +123,12 @@ TEST_F(SettingsPage, RenameAddAndDeleteKeepTheListBesideTheStoreAndTheMouseOnThe
     AnswerName(QStringLiteral("B"));
     Click("ms_1_profile_add_btn");
     window->Find<Slider>(QStringLiteral("ms_1_slider_dpi_1")).SetValue(20, Notify::kYes);
-    AnswerName(QStringLiteral("C"));
+    // Enter in the name box confirms, as the OK button does.
+    TestHook::ScriptModal(QStringLiteral("MS_1_ConfigName"), 0, [](WindowImplBase& w) {
+        QWidget* edit = w.Find<Edit>(QStringLiteral("edit_name")).Widget();
+        QTest::keyClicks(edit, QStringLiteral("C"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
     Click("ms_1_profile_add_btn");
     EXPECT_EQ(Names(), (QStringList{"A", "B", "C"}));
     EXPECT_EQ(List().CurSel(), 2);
