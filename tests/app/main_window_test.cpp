@@ -71,6 +71,13 @@ TEST_F(MainWindowTest, AnUnknownLanguageIdGivesWayToTheUsersLanguageAndIsWritten
     EXPECT_FALSE(folder.ReadConfig().contains("lanId=5"));
 }
 
+TEST_F(MainWindowTest, ALanguageIdFollowedByOtherTextIsTakenAndTheFileLeftAsItIs) {
+    folder.WriteConfig("[SETTING]\r\nlanId=3x\r\n");
+    Open(folder.Platform());
+    EXPECT_EQ(window->LanguageId(), 3);
+    EXPECT_EQ(folder.ReadConfig(), QByteArray("[SETTING]\r\nlanId=3x\r\n"));
+}
+
 TEST_F(MainWindowTest, SwitchingTheLanguageReloadsKeyTextsAndTheConfigButNotTheTitle) {
     folder.WriteConfig("[SETTING]\nlanId=2\n");
     Open(folder.Platform());
