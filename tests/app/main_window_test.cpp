@@ -116,6 +116,30 @@ TEST_F(MainWindowTest, TwoDpiChangesWithinTheirTimeShareOnePopup) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return window->DpiPopup() == nullptr; }, 2000));
 }
 
+// Timer 52 asks the popup to close, and it ends only on a later pass of the loop. A DPI change in
+// between must not go to the popup that is going away.
+TEST_F(MainWindowTest, ADpiChangeWhileThePopupIsEndingOpensANewOne) {
+    Open(folder.Platform());
+    window->SendMessage(kDpiPopup, 0, 16);
+    ASSERT_NE(window->DpiPopup(), nullptr);
+    window->SendMessage(ui::kMsgTimer, 52);
+    window->SendMessage(kDpiPopup, 0, 32);
+    QCoreApplication::processEvents();  // the closed popup's end, queued on the loop
+
+    CDPIMsg* shown = window->DpiPopup();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->IsVisible());
+    EXPECT_EQ(shown->DisplayText(), QStringLiteral("DPI :3200"));
+    EXPECT_EQ(window->TimerInterval(52), 2000);
+
+    // The next change goes to the popup on screen; its timer closes it.
+    window->SendMessage(kDpiPopup, 0, 8);
+    EXPECT_EQ(window->DpiPopup(), shown);
+    EXPECT_EQ(shown->DisplayText(), QStringLiteral("DPI :800"));
+    window->SendMessage(ui::kMsgTimer, 52);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->DpiPopup() == nullptr; }, 2000));
+}
+
 TEST_F(MainWindowTest, MenuCommandsThatAgreeWithTheSeriesReachThePage) {
     Open(folder.Platform());
     // Button 6 (index 5) is the current button once its label was clicked.
