@@ -198,6 +198,7 @@ TEST_F(SettingsPage, ChosenColoursReachTheRecordTheSwatchAndTheMouseButACancelCh
     TestHook::ScriptModal(QStringLiteral("DpiColorWnd"), 0, [&](WindowImplBase& w) {
         opened = w.ScreenRect();
         w.Find<Button>(QStringLiteral("mouse_dpi_color_11")).Click();
+        EXPECT_EQ(w.Find<Edit>(QStringLiteral("r_edit")).Text(), QStringLiteral("255"));
         w.Find<Button>(QStringLiteral("confirm_btn")).Click();
     });
     swatch.Click();

@@ -76,10 +76,10 @@ TEST_F(DpiColorWndTest, ShowsTheStoredColourBelowTheSwatchAndStaysOnScreen) {
         << edge.ScreenRect().x() << "," << edge.ScreenRect().y();
 }
 
-TEST_F(DpiColorWndTest, PresetsAndThePaletteSetTheChoiceThatConfirmReturns) {
+// The presets and confirm are driven from the page's own test; here the palette.
+TEST_F(DpiColorWndTest, DraggingInThePaletteSetsTheChoiceThatConfirmReturns) {
     quint32 dragged = 0;
     const int result = Run(0xFF0000FF, [&](WindowImplBase& w) {
-        // Dragging in the palette: the boxes and the preview follow its selection.
         QWidget* palette = w.Find<Palette>(QStringLiteral("ColorPallet")).Widget();
         QTest::mousePress(palette, Qt::LeftButton, {}, QPoint(palette->width() / 3, 5));
         QTest::mouseRelease(palette, Qt::LeftButton, {}, QPoint(palette->width() / 3, 5));
@@ -88,16 +88,11 @@ TEST_F(DpiColorWndTest, PresetsAndThePaletteSetTheChoiceThatConfirmReturns) {
         EXPECT_EQ(Boxes(w), (QStringList{QString::number((dragged >> 16) & 0xFF),
                                          QString::number((dragged >> 8) & 0xFF),
                                          QString::number(dragged & 0xFF)}));
-
-        w.Find<Button>(QStringLiteral("mouse_dpi_color_11")).Click();
-        EXPECT_EQ(Boxes(w), (QStringList{"255", "0", "0"}));
-        EXPECT_EQ(PaletteColor(w), 0xFFFF0000u);
-        EXPECT_EQ(Preview(w), 0xFFFF0000u);
         w.Find<Button>(QStringLiteral("confirm_btn")).Click();
     });
     EXPECT_NE(dragged, 0xFF0000FFu);
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(dialog.SelectedColor(), 0xFFFF0000u);
+    EXPECT_EQ(dialog.SelectedColor(), dragged);
 }
 
 TEST_F(DpiColorWndTest, TypedNumbersAreClampedInPlaceAndTextWithoutANumberCountsAsNought) {
