@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "app/data_notices.h"
+#include "app/dpi_popup_holder.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
 #include "page/ms_1_page.h"
@@ -38,7 +39,7 @@ public:
     int LanguageId() const { return languageId_; }
     int DeviceShown() const { return deviceShown_; }
     bool NoDeviceWarningOpen() const { return noDeviceWarningOpen_; }
-    CDPIMsg* DpiPopup() const { return dpiPopup_; }
+    CDPIMsg* DpiPopup() const { return dpiPopup_.Current(); }
     const TrayIcon& Tray() const { return tray_; }
 
     // The path of CONFIG.ini.
@@ -76,7 +77,7 @@ private:
     HookTable hookTable_;
     TrayIcon tray_;
     std::unique_ptr<MenuWindow> trayMenu_;
-    CDPIMsg* dpiPopup_ = nullptr;
+    DpiPopupHolder dpiPopup_;
     int deviceShown_ = 0;
     bool firstDeviceMessage_ = true;
     int languageId_ = 0;
