@@ -140,9 +140,12 @@ bool ProfileStore::WriteContent(QIODevice& device) const {
 }
 
 StoreWriteResult ProfileStore::SaveProfiles() const {
+    return CommitStores(false);
+}
+
+StoreWriteResult ProfileStore::CommitStores(bool withMacros) const {
     std::lock_guard lock(mutex_);
     StoreWriteResult result{FileError::Unwritable, NativePath(FilePath())};
-    const bool withMacros = macros_.Dirty();
     if (!savesBlocked_ && !(withMacros && macros_.SavesBlocked())) {
         std::vector<StoreFileContent> files{
             {kProfileStoreFileName, [this](QIODevice& file) { return WriteContent(file); }}};
@@ -304,12 +307,12 @@ ImportResult ProfileStore::ImportProfileRecord(std::unique_ptr<ProfileRecord> re
     ProfileRecord* current = current_;
     const bool forceFull = forceFullApply_;
 
-    ImportProfileMacros(*record, macros_);
+    const bool withMacros = ImportProfileMacros(*record, macros_) > 0 || macrosDirty;
     const QString name = ProfileName(*record);
     profiles_.push_back(std::move(record));
     Select(Count() - 1);
     // The profile and the macros its buttons name reach the disk together or not at all.
-    if (!SaveProfiles()) {
+    if (!CommitStores(withMacros)) {
         profiles_.pop_back();
         macros_.UndoAppends(macroCount, macrosDirty);
         selectedIndex_ = selected;

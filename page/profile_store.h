@@ -53,8 +53,9 @@ public:
     // whole record (missing, empty or unusable file) the list is empty. A trailing partial record
     // is left out; an index outside the list selects 0.
     StoreLoad ReadProfiles();
-    // Rewrites pro.data whole (with macro.data in the same commit when the macro store has
-    // changes not yet written). A failure is also passed to the save-failure handler.
+    // Rewrites pro.data whole. A failure is also passed to the save-failure handler. (It never
+    // writes macro.data: the apply thread calls it while the macro editor may be changing the
+    // macros on the window thread.)
     StoreWriteResult SaveProfiles() const;
     // Called (on the saving thread) with every failed save of either store.
     void SetSaveFailedHandler(std::function<void(const StoreWriteResult&)> handler);
@@ -86,8 +87,8 @@ public:
     // a regular file, is refused.
     static ImportResult ReadProfileFile(const NativePath& path, ProfileRecord& record);
     // Adds a *.pro file as a new profile: a unique name, its macros brought into the macro store,
-    // appended and selected, and both stores written in one commit. A refused file, or a commit
-    // that fails (CannotSave), leaves the list, the macros and the files as they were.
+    // appended and selected, and both stores written in one commit (window thread). A refused file,
+    // or a commit that fails (CannotSave), leaves the list, the macros and the files as they were.
     ImportResult ImportProfile(const NativePath& path);
     ImportResult ImportProfileRecord(std::unique_ptr<ProfileRecord> record);
 
@@ -111,6 +112,8 @@ public:
 
 private:
     StoreLoad ReadProfilesLocked();
+    // pro.data, and macro.data in the same commit when withMacros.
+    StoreWriteResult CommitStores(bool withMacros) const;
     bool WriteContent(QIODevice& device) const;
     // Keeps a store file aside; on failure the store's saves are blocked.
     void KeepAsideOrBlock(const NativePath& path, bool& blocked, StoreStartReport& report);
