@@ -22,6 +22,7 @@ void MakeStores(const QString& folder, const TextLookup& texts) {
     StringToField(macro.name, QStringLiteral("M_1"));
     store.Macros().Append(macro);
     FUZZ_REQUIRE(store.SaveProfiles().Ok());
+    FUZZ_REQUIRE(store.Macros().Save().Ok());
 }
 
 }  // namespace
