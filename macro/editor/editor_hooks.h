@@ -1,0 +1,36 @@
+// The input hook as the macro editor uses it: installed for a recording or while the key box has
+// the focus, posting message 1034 to the editor window. Whatever is installed is released when
+// the editor goes, so nothing is ever posted to a window that is gone.
+#pragma once
+
+#include "link/driver_functions.h"
+#include "ui/message_poster.h"
+
+class EditorHooks {
+public:
+    // The table belongs to the main window and may be unbound (no hook library): then nothing
+    // is called and no input arrives.
+    EditorHooks(const HookTable& table, MessagePoster window);
+    ~EditorHooks();
+    EditorHooks(const EditorHooks&) = delete;
+    EditorHooks& operator=(const EditorHooks&) = delete;
+
+    void StartRecording();
+    void StopRecording();
+    // While the pointer is over the record button, so the click that stops is not recorded.
+    void MuteMouse(bool muted);
+    void StartKeyCapture();
+    void StopKeyCapture();
+    // Removes the hook if this editor installed it.
+    void Release();
+
+    bool Installed() const { return installed_; }
+
+private:
+    static void Post(void* context, uint32_t message, uint64_t wParam, int64_t lParam);
+
+    const HookTable& table_;
+    MessagePoster poster_;
+    TalvoreWindow window_{};
+    bool installed_ = false;
+};
