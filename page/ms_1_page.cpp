@@ -2,9 +2,11 @@
 
 #include <QLoggingCategory>
 
+#include "macro/editor/ms_1_macro.h"
 #include "macro/us_keyboard_layout.h"
 #include "page/function_codes.h"
 #include "page/page_window_services.h"
+#include "sys/clock.h"
 #include "sys/folders.h"
 #include "sys/xkb_keyboard_layout.h"
 #include "ui/language_manager.h"
@@ -264,9 +266,34 @@ void CMS_1_Page::AssignFunction(const QString& itemName) {
     }
 }
 
+void CMS_1_Page::OpenMacroEditor() {
+    if (window_ == nullptr || hooks_ == nullptr) {
+        return;
+    }
+    static const SteadyClock clock;
+    RunMacroEditor(*window_, {store_.Macros(), *hooks_, *layout_, LanguageManager::Instance(),
+                              clock, DataFolderOf(platform_.programFolder)});
+    const bool currentHadMacros = store_.ReconcileMacros();
+    // Other profiles may have changed too, and no apply saves them while the mouse is away.
+    store_.SaveProfiles();
+    if (!currentHadMacros) {
+        return;
+    }
+    if (const auto record = store_.TakeSnapshotOfCurrent()) {
+        for (int j = 0; j < kButtonCount; ++j) {
+            view_.ShowButtonLabel(j, ActiveSlot(*record).buttons[j]);
+        }
+    }
+    PostApplyRequest();
+}
+
 void CMS_1_Page::OnClick(const Notification& n) {
     if (n.sender == controls_.btnApply) {
         PostApplyRequest();
+        return;
+    }
+    if (n.sender == controls_.btnMacro) {
+        OpenMacroEditor();
         return;
     }
     if (const int k = IndexIn(controls_.btnKey, n.sender); k >= 0) {
