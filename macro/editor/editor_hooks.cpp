@@ -15,13 +15,14 @@ void EditorHooks::Post(void* context, uint32_t message, uint64_t wParam, int64_t
                                                      static_cast<qintptr>(lParam));
 }
 
-void EditorHooks::StartRecording() {
+bool EditorHooks::StartRecording() {
     if (!table_.Bound()) {
-        return;
+        return false;
     }
     installed_ = table_.installhook(&window_) != 0;
     table_.enablehook(1);
     table_.mousewheelenable(0);
+    return installed_;
 }
 
 void EditorHooks::StopRecording() {
@@ -42,12 +43,13 @@ void EditorHooks::MuteMouse(bool muted) {
     }
 }
 
-void EditorHooks::StartKeyCapture() {
+bool EditorHooks::StartKeyCapture() {
     if (!table_.Bound()) {
-        return;
+        return false;
     }
     installed_ = table_.installhook(&window_) != 0;
     table_.enablehook(1);
+    return installed_;
 }
 
 void EditorHooks::StopKeyCapture() {

@@ -15,11 +15,13 @@ public:
     EditorHooks(const EditorHooks&) = delete;
     EditorHooks& operator=(const EditorHooks&) = delete;
 
-    void StartRecording();
+    // False when the hook could not be installed (no hook library, or no X display to listen
+    // on): then no input will arrive.
+    bool StartRecording();
     void StopRecording();
     // While the pointer is over the record button, so the click that stops is not recorded.
     void MuteMouse(bool muted);
-    void StartKeyCapture();
+    bool StartKeyCapture();
     void StopKeyCapture();
     // Removes the hook if this editor installed it.
     void Release();

@@ -528,7 +528,19 @@ void CMS_1_Macro::StartKeyCapture() {
     buffer_.routeToRecorder = false;
     buffer_.routeToKeyEdit = true;
     capturingKey_ = true;
-    hooks_.StartKeyCapture();
+    if (!hooks_.StartKeyCapture()) {
+        StopKeyCapture();
+        WarnNoHook();
+    }
+}
+
+void CMS_1_Macro::WarnNoHook() {
+    qCWarning(lcMacroEditor) << "the input hook is not available: keys cannot be captured";
+    if (!warnedNoHook_) {
+        warnedNoHook_ = true;
+        CMsgWnd::Show(this, kWarningTitle, QStringLiteral("macro_no_hook_text"),
+                      CMsgWnd::Kind::kWarning);
+    }
 }
 
 void CMS_1_Macro::StopKeyCapture() {
@@ -570,11 +582,17 @@ void CMS_1_Macro::OnRecordClicked() {
         return;
     }
     StopKeyCapture();
+    if (!hooks_.StartRecording()) {
+        // Nothing would arrive: the macro stays as it is, and the user is told why.
+        hooks_.StopRecording();
+        recordButton_.SetCheck(false, Notify::kNo);
+        WarnNoHook();
+        return;
+    }
     const bool replacing = buffer_.selectedAction < 0;
     recorder_.Begin(DefaultDelayFromBox());
     recordButton_.SetTextKey(QStringLiteral("stop_recording_text"));
     recordButton_.SetCheck(true, Notify::kNo);
-    hooks_.StartRecording();
     if (pointerOverRecordButton_) {
         hooks_.MuteMouse(true);  // the pointer is still on the button that started it
     }

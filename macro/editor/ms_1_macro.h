@@ -94,6 +94,8 @@ private:
     void InsertMouseClick(int button);
     void ShowMousePanel(bool shown);
     uint16_t DefaultDelayFromBox() const;
+    // Tells the user, once per editor, that keys and buttons cannot be captured here.
+    void WarnNoHook();
 
     void OnTimer(unsigned id);
     void OnKillFocus(const Notification& n);
@@ -111,6 +113,7 @@ private:
     bool reloading_ = false;
     bool capturingKey_ = false;
     bool pointerOverRecordButton_ = false;
+    bool warnedNoHook_ = false;
 
     Button exit_, add_, delete_, import_, export_, up_, down_, deleteAction_, clearActions_;
     Button save_, cancel_;

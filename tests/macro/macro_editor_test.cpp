@@ -370,4 +370,21 @@ TEST_F(MacroEditor, DeleteAsksFirstAndFilesFollowTheStoreRules) {
     EXPECT_EQ(requests.front().initialFolder, folder.path() + '/');
 }
 
+// Without a hook (no library, no X display) nothing would ever be recorded: the user is told, once.
+TEST_F(MacroEditor, WithoutAHookARecordingDoesNotStartAndTheUserIsTold) {
+    hooks = HookTable{};
+    StoreMacro(QStringLiteral("Kept"), 2);
+    Open(0);
+    TestHook::ScriptModal(QStringLiteral("MsgWnd"), 1, [](WindowImplBase& box) {
+        EXPECT_EQ(box.Find<Label>(QStringLiteral("warning")).TextKey(),
+                  QStringLiteral("macro_no_hook_text"));
+    });
+    Get("ms_1_macro_record_btn").Click();
+    Get("ms_1_macro_record_btn").Click();
+    EXPECT_FALSE(editor->Buffer().recording);
+    EXPECT_FALSE(Get<CheckBox>("ms_1_macro_record_btn").GetCheck());
+    EXPECT_EQ(TestHook::ModalRuns().count(QStringLiteral("MsgWnd")), 1);
+    EXPECT_EQ(Stored(0).size(), 2u);
+}
+
 }  // namespace
