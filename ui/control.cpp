@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QVariant>
 #include <QWidget>
 
@@ -134,6 +135,11 @@ void Control::SetFixedHeight(int height) {
     }
 }
 
+QString Control::ToolTip() const {
+    const QWidget* w = Widget();
+    return w == nullptr ? QString() : w->toolTip();
+}
+
 QRect Control::Geometry() const {
     const QWidget* w = Widget();
     if (w == nullptr) {
@@ -151,6 +157,23 @@ void Control::SetUserData(const QString& data) {
     if (QWidget* w = Widget()) {
         w->setProperty(kUserDataProperty, data);
     }
+}
+
+void Control::SetStyleState(const char* name, const QString& value) {
+    QWidget* w = Widget();
+    if (w == nullptr || StyleState(name) == value) {
+        return;
+    }
+    w->setProperty(name, value.isEmpty() ? QVariant() : QVariant(value));
+    // Style sheets match properties when a widget is polished: polish it again for the new state.
+    w->style()->unpolish(w);
+    w->style()->polish(w);
+    w->update();
+}
+
+QString Control::StyleState(const char* name) const {
+    const QWidget* w = Widget();
+    return w == nullptr ? QString() : w->property(name).toString();
 }
 
 QWidget* Control::FindChildWidget(const QString& name, bool (*accepts)(const QWidget*),

@@ -46,6 +46,7 @@ public:
     void SetTextKey(const QString& key);
     QString TextKey() const;
     void SetToolTip(const QString& text);
+    QString ToolTip() const;
 
     // Background colour as 0xAARRGGBB.
     void SetBkColor(quint32 argb);
@@ -64,6 +65,12 @@ public:
     // The free "userData" property (menu items carry one).
     QString UserData() const;
     void SetUserData(const QString& data);
+
+    // A state the theme's rules select on, as a dynamic property of the widget
+    // (QPushButton[function="none"] { ... }); the control takes the matching look at once. An
+    // empty value removes the state.
+    void SetStyleState(const char* name, const QString& value);
+    QString StyleState(const char* name) const;
 
     // A named control inside this one (a list row's sub-controls). Null when missing or of
     // another kind; reported like a failed window lookup.
