@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include "ui/bk_image.h"
+#include "ui/elided_text.h"
 #include "ui/ui_internal.h"
 
 namespace {
@@ -59,6 +60,7 @@ bool Control::IsEnabled() const {
 
 void Control::SetText(const QString& text) {
     if (QWidget* w = Widget()) {
+        ui_internal::StopEliding(w);
         w->setProperty(kTextKeyProperty, QVariant());
         ui_internal::SetWidgetText(w, text);
     }
@@ -66,11 +68,23 @@ void Control::SetText(const QString& text) {
 
 QString Control::Text() const {
     const QWidget* w = Widget();
-    return w == nullptr ? QString() : ui_internal::WidgetText(w);
+    if (w == nullptr) {
+        return QString();
+    }
+    const QString full = ui_internal::FullText(w);
+    return full.isNull() ? ui_internal::WidgetText(w) : full;
+}
+
+void Control::SetElidedText(const QString& text) {
+    if (QWidget* w = Widget()) {
+        w->setProperty(kTextKeyProperty, QVariant());
+        ui_internal::SetElidedText(w, text);
+    }
 }
 
 void Control::SetTextKey(const QString& key) {
     if (QWidget* w = Widget()) {
+        ui_internal::StopEliding(w);
         w->setProperty(kTextKeyProperty, key);
         ui_internal::SetWidgetText(w, ui_internal::DisplayText(key));
     }

@@ -41,6 +41,9 @@ public:
     // A plain text: shown as given and kept over a language switch.
     void SetText(const QString& text);
     QString Text() const;
+    // A plain text that may be longer than the control: shown cut with "…" to the control's
+    // width, and cut again when the control is resized. Text() gives the whole text.
+    void SetElidedText(const QString& text);
     // A language key: the control shows the key's text in the current language and follows
     // every language switch. A key missing from the language file shows the key itself.
     void SetTextKey(const QString& key);
