@@ -10,6 +10,7 @@
 
 #include "link/driver_functions.h"
 #include "macro/keyboard_layout.h"
+#include "page/button_assignment.h"
 #include "page/device_links.h"
 #include "page/page_controls.h"
 #include "page/page_device_view.h"
@@ -30,6 +31,8 @@ public:
     // Handed over by the main window before Init: the window (target of every message and
     // timer of the page) and the hook table (filled later, when the hook library loads).
     void SetWindow(WindowImplBase* window, const HookTable* hooks);
+    // How the page warns the user (the main window's message box).
+    void SetWarningBox(WarningBox warn) { buttons_.SetWarningBox(std::move(warn)); }
     // The page's start-up: finds its controls, then opens the links to the mouse.
     void Init();
     // Loads the profile and macro stores and shows the stored selection.
@@ -58,6 +61,7 @@ public:
     const PageControls& Controls() const { return controls_; }
     DeviceLinks* Links() { return links_.get(); }
     const HookTable* Hooks() const { return hooks_; }
+    ButtonAssignment& Buttons() { return buttons_; }
 
 private:
     void OnClick(const Notification& n);
@@ -68,7 +72,6 @@ private:
     void OnTimer(const Notification& n);
 
     void SelectProfile(int index);
-    void AssignFunction(const QString& itemName);
     void UpdateLightRows();
     // Runs edit on the displayed slot of the current profile under the store's lock.
     bool EditCurrent(const std::function<void(ProfileRecord&)>& edit);
@@ -82,8 +85,8 @@ private:
     PageControls controls_;
     ProfileStore store_;
     SettingsView view_;
+    ButtonAssignment buttons_;
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
     std::unique_ptr<DeviceLinks> links_;
-    int currentButton_ = 0;
 };
