@@ -316,6 +316,8 @@ QWidget* SimulatedMousePanel::BuildHoldings() {
     reportRate_ = Value(QStringLiteral("held_rate"));
     lighting_ = Value(QStringLiteral("held_lighting"));
     macros_ = Value(QStringLiteral("held_macros"));
+    colors_ = Value(QStringLiteral("held_colors"));
+    colors_->setTextFormat(Qt::RichText);
     lastEvent_ = Value(QStringLiteral("last_event"));
     lastEvent_->setText(QStringLiteral("none yet"));
 
@@ -330,9 +332,11 @@ QWidget* SimulatedMousePanel::BuildHoldings() {
     grid->addWidget(lighting_, 1, 1);
     grid->addWidget(Hint(QStringLiteral("Macros")), 1, 2);
     grid->addWidget(macros_, 1, 3);
-    grid->addWidget(Hint(QStringLiteral("Last event")), 2, 0);
-    grid->addWidget(lastEvent_, 2, 1, 1, 3);
-    grid->addWidget(Hint(QStringLiteral("Buttons")), 3, 0, Qt::AlignTop);
+    grid->addWidget(Hint(QStringLiteral("Colours")), 2, 0);
+    grid->addWidget(colors_, 2, 1, 1, 3);
+    grid->addWidget(Hint(QStringLiteral("Last event")), 3, 0);
+    grid->addWidget(lastEvent_, 3, 1, 1, 3);
+    grid->addWidget(Hint(QStringLiteral("Buttons")), 4, 0, Qt::AlignTop);
     // Each button's function in a fixed grid, six rows of three, so the card keeps its size.
     auto* buttons = new QGridLayout;
     buttons->setHorizontalSpacing(10);
@@ -345,7 +349,7 @@ QWidget* SimulatedMousePanel::BuildHoldings() {
         buttons_[static_cast<std::size_t>(j)] = label;
         buttons->addWidget(label, j % kButtonRows, j / kButtonRows);
     }
-    grid->addLayout(buttons, 3, 1, 1, 3);
+    grid->addLayout(buttons, 4, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     return Card(QStringLiteral("What the mouse holds"), grid);
@@ -420,6 +424,7 @@ void SimulatedMousePanel::SyncHoldings() {
     reportRate_->setText(ReportRateText(settings.rateCode));
     lighting_->setText(QStringLiteral("mode %1").arg(settings.lighting.mode));
     macros_->setText(QString::number(settings.macros.size()));
+    colors_->setText(ColorsText(settings.dpi, settings.lighting.color));
     for (std::size_t j = 0; j < buttons_.size(); ++j) {
         buttons_[j]->setText(
             QStringLiteral("%1  %2").arg(j + 1).arg(ButtonFunctionText(settings.buttons[j])));

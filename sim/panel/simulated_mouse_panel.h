@@ -75,6 +75,7 @@ private:
     QLabel* reportRate_ = nullptr;
     QLabel* lighting_ = nullptr;
     QLabel* macros_ = nullptr;
+    QLabel* colors_ = nullptr;
     std::array<QLabel*, kButtonCount> buttons_{};
     QLabel* lastEvent_ = nullptr;
     QListWidget* transfers_ = nullptr;

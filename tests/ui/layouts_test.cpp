@@ -4,8 +4,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QImage>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -273,7 +273,7 @@ TEST(MainLayout, EffectNamesFollowTheLanguage) {
 constexpr const char* kLanguages[] = {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"};
 
 // A single-line text on a control narrower than the text needs is cut off.
-void ExpectFits(const QWidget* widget, const char* language) {
+void ExpectFits(const QWidget* widget, const char* file, const char* language) {
     QString text;
     if (auto* label = qobject_cast<const QLabel*>(widget); label != nullptr && !label->wordWrap()) {
         text = label->text();
@@ -282,8 +282,8 @@ void ExpectFits(const QWidget* widget, const char* language) {
     }
     if (!text.isEmpty()) {
         EXPECT_GE(widget->width(), widget->sizeHint().width())
-            << language << ": " << widget->objectName().toStdString() << " \"" << text.toStdString()
-            << "\"";
+            << file << ", " << language << ": " << widget->objectName().toStdString() << " \""
+            << text.toStdString() << "\"";
     }
 }
 
@@ -297,7 +297,7 @@ void ExpectTextsFit(const char* file) {
         for (QWidget* widget : root->findChildren<QWidget*>()) {
             if (widget->isVisibleTo(root)) {
                 widget->ensurePolished();
-                ExpectFits(widget, language);
+                ExpectFits(widget, file, language);
             }
         }
     }
@@ -351,7 +351,7 @@ TEST(MainLayout, EveryFunctionNameFitsInEveryButtonLabel) {
                 const QString key = FunctionTextKey(static_cast<uint8_t>(code));
                 if (!key.isEmpty()) {
                     label.SetTextKey(key);
-                    ExpectFits(label.Widget(), language);
+                    ExpectFits(label.Widget(), "main.xml", language);
                     const QFontMetrics metrics = label.Widget()->fontMetrics();
                     if (metrics.horizontalAdvance(label.Text()) >
                         metrics.horizontalAdvance(longest)) {
@@ -369,7 +369,7 @@ TEST(MainLayout, EveryFunctionNameFitsInEveryButtonLabel) {
         const QString composed = QStringLiteral("Ctrl+Shift+Alt+Win+Scroll Lock Wwwwwwwwwwwww");
         for (const QString& text : {longest, composed}) {
             label.SetElidedText(text);
-            ExpectFits(label.Widget(), language);
+            ExpectFits(label.Widget(), "main.xml", language);
             const QImage full = label.Widget()->grab().toImage();
             EXPECT_LT(RightmostDifferingColumn(full, &empty), arrow - 1)
                 << language << ": \"" << text.toStdString() << "\" runs under the arrow";
@@ -412,6 +412,36 @@ TEST(SmallLayouts, ProfileNameDialog) {
     for (const char* button : {"btn_ok", "btn_cancel", "btn_exit"}) {
         w->Require<Button>(QString::fromLatin1(button));
     }
+}
+
+TEST(SmallLayouts, ColourDialog) {
+    auto w = Open(QStringLiteral("DpiColorDialog.xml"));
+    EXPECT_EQ(w->RootWidget()->size(), QSize(250, 200));
+    const Palette palette = w->Require<Palette>(QStringLiteral("ColorPallet"));
+    if (const QWidget* widget = palette.Widget()) {
+        EXPECT_GE(widget->minimumWidth(), 100);
+    }
+    w->Require<Control>(QStringLiteral("color_show_control"));
+    for (const char* box : {"r_edit", "g_edit", "b_edit"}) {
+        const Edit edit = w->Require<Edit>(QString::fromLatin1(box));
+        if (const auto* line = w->WidgetOf<QLineEdit>(edit)) {
+            EXPECT_GE(line->maxLength(), 3) << box;  // room for "255" and "-5"
+        }
+    }
+    for (int i = 1; i <= 16; ++i) {
+        ExpectSwatch(*w, WindowImplBase::FormatName(QStringLiteral("mouse_dpi_color_%d"), i));
+    }
+    EXPECT_TRUE(w->FindOptional<Control>(QStringLiteral("mouse_dpi_color_17")).IsNull());
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("confirm_btn")).TextKey(),
+              QStringLiteral("ok_text"));
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("cancel_btn")).TextKey(),
+              QStringLiteral("cancel_text"));
+}
+
+TEST(SmallLayouts, DialogTextsFitInEveryLanguage) {
+    ExpectTextsFit("DpiColorDialog.xml");
+    ExpectTextsFit("MS/MS_1/profilename.xml");
+    ExpectTextsFit("msg.xml");
 }
 
 TEST(SmallLayouts, ShortcutDialog) {
