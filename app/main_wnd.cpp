@@ -58,9 +58,6 @@ bool CMainWnd::IsBluetoothMouseInterface(const QString& name) {
 void CMainWnd::InitWindow() {
     AddVirtualWindow(QLatin1String(kPageVirtualWindow), &page_);
     page_.SetWindow(this, &hookTable_);
-    page_.SetWarningBox([this](const QString& titleKey, const QString& messageKey) {
-        CMsgWnd::Show(this, titleKey, messageKey, CMsgWnd::Kind::kWarning);
-    });
     page_.Init();
     SetIcon(QLatin1String(kIconImage));
     ChooseLanguage();

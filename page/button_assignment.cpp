@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 #include <algorithm>
 
+#include "app/msg_wnd.h"
 #include "link/program_messages.h"
 #include "macro/dialogs/select_macro_wnd.h"
 #include "macro/dialogs/shortcut_wnd.h"
@@ -196,8 +197,9 @@ void ButtonAssignment::AssignFunction(const QString& itemName) {
     }
     const uint8_t code = FunctionOfMenuItem(itemName).value_or(kFunctionLeftClick);
     if (!KeepsLeftClick(button, code)) {
-        if (warn_) {
-            warn_(QStringLiteral("warning_title_text"), QStringLiteral("one_click_text"));
+        if (window_ != nullptr) {
+            CMsgWnd::Show(window_, QStringLiteral("warning_title_text"),
+                          QStringLiteral("one_click_text"), CMsgWnd::Kind::kWarning);
         }
         return;
     }

@@ -22,9 +22,6 @@ class WindowImplBase;
 struct ButtonEntry;
 struct PageControls;
 
-// Shows a warning box over the main window: a title key and a message key.
-using WarningBox = std::function<void(const QString& titleKey, const QString& messageKey)>;
-
 class ButtonAssignment {
 public:
     ButtonAssignment(PageControls& controls, ProfileStore& store, SettingsView& view,
@@ -36,7 +33,6 @@ public:
     // The window that owns the menus and dialogs and receives the apply requests; the hook
     // table the key combination dialog captures keys with.
     void SetWindow(WindowImplBase* window, const HookTable* hooks);
-    void SetWarningBox(WarningBox warn) { warn_ = std::move(warn); }
 
     // A click on button j's label: j becomes the current button and its function menu opens
     // beside the label (above it when it would leave the screen below). Any open menu closes.
@@ -67,7 +63,6 @@ private:
     const TextLookup& texts_;
     WindowImplBase* window_ = nullptr;
     const HookTable* hooks_ = nullptr;
-    WarningBox warn_;
     int currentButton_ = 0;
     std::unique_ptr<MenuWindow> menu_;
 };

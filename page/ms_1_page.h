@@ -33,8 +33,6 @@ public:
     // Handed over by the main window before Init: the window (target of every message and
     // timer of the page) and the hook table (filled later, when the hook library loads).
     void SetWindow(WindowImplBase* window, const HookTable* hooks);
-    // How the page warns the user (the main window's message box).
-    void SetWarningBox(WarningBox warn) { buttons_.SetWarningBox(std::move(warn)); }
     // The page's start-up: finds its controls, then opens the links to the mouse.
     void Init();
     // Loads the profile and macro stores and shows the stored selection.
