@@ -81,6 +81,10 @@ TEST_F(ShortcutWndTest, KeepsTheLastKeyTheHookReportsWhileTheBoxHasTheFocus) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return w->KeyUsage() == 0x06; }));
     EXPECT_EQ(KeyText(*w), QStringLiteral("C"));
 
+    // Enter is a key like any other here: it does not press OK.
+    QTest::keyClick(keyBox.Widget(), Qt::Key_Return);
+    EXPECT_TRUE(w->IsWindow());
+
     // A click on OK reaches the hook as a mouse message: the key stays.
     w->SendMessage(program_messages::kHookInput, 513, 0);
     w->SendMessage(program_messages::kHookInput, 514, 0);
