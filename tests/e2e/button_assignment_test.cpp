@@ -173,12 +173,24 @@ TEST_F(ButtonAssignmentTest, ButtonsBelowTenAreCopiedIntoTheSecondSlotAndTheOthe
 
     EXPECT_TRUE(MouseHolds(3, {0x11, 0x01, 0x06}));  // Ctrl+C
     EXPECT_TRUE(MouseHolds(12, {0x1A, 0x00, 0x00}));
+
+    // Button 9's default function has no name: an empty label with a cue and a tooltip, until
+    // it gets a named one.
+    const Button nine = LabelOf(9);
+    EXPECT_EQ(nine.Text(), QString());
+    EXPECT_EQ(nine.StyleState("function"), QStringLiteral("none"));
+    EXPECT_FALSE(nine.ToolTip().isEmpty());
+    Choose(9, "ms_1_play_pause");
+    EXPECT_EQ(nine.TextKey(), QStringLiteral("play_pause_text"));
+    EXPECT_EQ(nine.StyleState("function"), QString());
 }
 
 TEST_F(ButtonAssignmentTest, TheLastButtonKeepsItsFunctionAndUnknownNamesMeanLeftClick) {
     const ButtonEntry before = Entry(0, 17);
     Choose(17, "ms_1_mute");
     EXPECT_EQ(Page().Buttons().CurrentButton(), 17);
+    // The bottom row's menu moved up and stayed on the screen.
+    EXPECT_TRUE(WindowImplBase::WorkArea().contains(Page().Buttons().Menu()->ScreenRect()));
     EXPECT_TRUE(SameBytes(Entry(0, 17), before));
     EXPECT_EQ(LabelOf(17).TextKey(), QStringLiteral("scroll_up_text"));
     ApplyAndWait();
@@ -242,31 +254,6 @@ TEST_F(ButtonAssignmentTest, KeyCombinationsFromTheDialog) {
     EXPECT_EQ(LabelOf(4).Text(), QStringLiteral("Shift+F5"));
 }
 
-TEST_F(ButtonAssignmentTest, ALeftOverKeyIsClearedEvenWhenTheDialogIsCancelled) {
-    Page().Store().WithLock([](ProfileStore& s) {
-        ButtonEntry& entry = s.Current()->slots[0].buttons[7];
-        entry.shortcutUsage = 0x20;
-        entry.reserved4[0] = 0x55;
-        entry.reserved4[2] = 0x66;
-        entry.shortcutModifiers = 0x04;
-        return 0;
-    });
-    TestHook::ScriptModal(QStringLiteral("ShortcutWnd"), 0, [](WindowImplBase& w) {
-        // The stale key is not offered; the stale modifier is.
-        EXPECT_EQ(w.Find<Edit>(QStringLiteral("edit_key")).Text(), QString());
-        EXPECT_TRUE(w.Find<CheckBox>(QStringLiteral("check_flag_3")).GetCheck());
-        w.Find<Button>(QStringLiteral("btn_cancel")).Click();
-    });
-    Choose(7, "ms_1_shortcut");
-    const ButtonEntry entry = Entry(0, 7);
-    EXPECT_EQ(entry.functionCode, 0x04);  // forward, as before
-    EXPECT_EQ(entry.shortcutUsage, 0);
-    EXPECT_EQ(entry.reserved4[0], 0);
-    EXPECT_EQ(entry.reserved4[2], 0);
-    EXPECT_EQ(entry.shortcutModifiers, 0x04);
-    EXPECT_EQ(LabelOf(7).TextKey(), QStringLiteral("forward_text"));
-}
-
 TEST_F(ButtonAssignmentTest, AMacroIsBoundWithItsRepeatCountHeldToTheDevicesRange) {
     MacroStore& macros = Page().Store().Macros();
     for (const char* name : {"Other", "Fire"}) {
@@ -321,33 +308,6 @@ TEST_F(ButtonAssignmentTest, AMacroIsBoundWithItsRepeatCountHeldToTheDevicesRang
     Choose(8, "ms_1_select_macro");
     EXPECT_TRUE(SameBytes(Entry(0, 8), entry));
     EXPECT_EQ(LabelOf(8).TextKey(), QStringLiteral("task_view_text"));
-}
-
-TEST_F(ButtonAssignmentTest, AFunctionWithoutANameShowsAnEmptyLabelWithACue) {
-    // Button 9's default function has no name.
-    const Button label = LabelOf(9);
-    EXPECT_EQ(Entry(0, 9).functionCode, 0x34);
-    EXPECT_EQ(label.Text(), QString());
-    EXPECT_EQ(label.StyleState("function"), QStringLiteral("none"));
-    EXPECT_FALSE(label.ToolTip().isEmpty());
-    EXPECT_EQ(LabelOf(8).StyleState("function"), QString());
-
-    Choose(9, "ms_1_play_pause");
-    EXPECT_EQ(label.TextKey(), QStringLiteral("play_pause_text"));
-    EXPECT_EQ(label.StyleState("function"), QString());
-    EXPECT_TRUE(label.ToolTip().isEmpty());
-}
-
-TEST_F(ButtonAssignmentTest, TheMenuOpensBesideItsLabelAndStaysOnTheScreen) {
-    const QRect area = WindowImplBase::WorkArea();
-    for (const int button : {0, 8, 9, 17}) {
-        LabelOf(button).Click();
-        const MenuWindow* menu = Page().Buttons().Menu();
-        ASSERT_TRUE(menu->IsOpen());
-        EXPECT_TRUE(area.contains(menu->ScreenRect())) << button;
-        EXPECT_EQ(menu->VisibleItemCount(), 55) << button;
-    }
-    EXPECT_EQ(Page().Buttons().CurrentButton(), 17);
 }
 
 }  // namespace
