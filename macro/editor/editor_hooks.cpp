@@ -1,28 +1,27 @@
 #include "macro/editor/editor_hooks.h"
 
+#include "macro/dialogs/hook_target.h"
+
 EditorHooks::EditorHooks(const HookTable& table, MessagePoster window)
-    : table_(table), poster_(std::move(window)) {
-    window_ = {&poster_, &EditorHooks::Post};
-}
+    : table_(table), poster_(std::move(window)) {}
 
 EditorHooks::~EditorHooks() {
     Release();
 }
 
-void EditorHooks::Post(void* context, uint32_t message, uint64_t wParam, int64_t lParam) {
-    // The poster drops the message once the window is gone; the hook thread never blocks here.
-    static_cast<const MessagePoster*>(context)->Post(message, static_cast<quintptr>(wParam),
-                                                     static_cast<qintptr>(lParam));
+bool EditorHooks::Install() {
+    installed_ = table_.installhook(hook_target::RouteTo(poster_)) != 0;
+    table_.enablehook(1);
+    return installed_;
 }
 
 bool EditorHooks::StartRecording() {
     if (!table_.Bound()) {
         return false;
     }
-    installed_ = table_.installhook(&window_) != 0;
-    table_.enablehook(1);
+    const bool installed = Install();
     table_.mousewheelenable(0);
-    return installed_;
+    return installed;
 }
 
 void EditorHooks::StopRecording() {
@@ -34,6 +33,7 @@ void EditorHooks::StopRecording() {
     table_.enablemousehook(0);
     table_.enablehook(0);
     table_.mousewheelenable(0);
+    hook_target::Release();
     installed_ = false;
 }
 
@@ -44,12 +44,7 @@ void EditorHooks::MuteMouse(bool muted) {
 }
 
 bool EditorHooks::StartKeyCapture() {
-    if (!table_.Bound()) {
-        return false;
-    }
-    installed_ = table_.installhook(&window_) != 0;
-    table_.enablehook(1);
-    return installed_;
+    return table_.Bound() && Install();
 }
 
 void EditorHooks::StopKeyCapture() {
@@ -58,6 +53,7 @@ void EditorHooks::StopKeyCapture() {
     }
     table_.removehook();
     table_.enablehook(0);
+    hook_target::Release();
     installed_ = false;
 }
 
@@ -65,6 +61,7 @@ void EditorHooks::Release() {
     if (installed_ && table_.Bound()) {
         table_.removehook();
         table_.enablehook(0);
+        hook_target::Release();
     }
     installed_ = false;
 }

@@ -1,6 +1,7 @@
 // The input hook as the macro editor uses it: installed for a recording or while the key box has
-// the focus, posting message 1034 to the editor window. Whatever is installed is released when
-// the editor goes, so nothing is ever posted to a window that is gone.
+// the focus, posting message 1034 to the editor window through the program's one hook relay.
+// Whatever is installed is released when the editor goes, so nothing reaches a window that is
+// gone.
 #pragma once
 
 #include "link/driver_functions.h"
@@ -29,10 +30,9 @@ public:
     bool Installed() const { return installed_; }
 
 private:
-    static void Post(void* context, uint32_t message, uint64_t wParam, int64_t lParam);
+    bool Install();
 
     const HookTable& table_;
     MessagePoster poster_;
-    TalvoreWindow window_{};
     bool installed_ = false;
 };
