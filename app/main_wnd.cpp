@@ -11,6 +11,7 @@
 #include "link/program_messages.h"
 #include "sys/folders.h"
 #include "sys/ini_file.h"
+#include "sys/program_layout.h"
 #include "sys/ui_language.h"
 #include "ui/cursor.h"
 #include "ui/language_manager.h"
@@ -78,7 +79,7 @@ void CMainWnd::InitWindow() {
     comboLanguage_.Select(languageId_ - 1, TakeFocus::kNo, Notify::kNo);
     SetWindowTitle(name);
 
-    if (hookLibrary_.Load(platform_.programFolder + QStringLiteral("Hook.so"))) {
+    if (hookLibrary_.Load(LibraryFolderOf(platform_.programFolder) + QStringLiteral("Hook.so"))) {
         hookTable_ = hookLibrary_.Table();
     }
     page_.LoadProfiles();
