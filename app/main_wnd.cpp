@@ -68,6 +68,8 @@ void CMainWnd::InitWindow() {
     ChooseLanguage();
     const QString name = LanguageManager::Instance().Text(QStringLiteral("mouse_name_text"));
     tray_.Create(this, QLatin1String(kIconImage), name);
+    page_.Battery().SetListener([this] { UpdateTrayToolTip(); });
+    UpdateTrayToolTip();
 
     comboLanguage_ = Find<ComboBox>(QStringLiteral("combo_lan"));
     FindOptional<Control>(QStringLiteral("skin_btn"));
@@ -105,6 +107,7 @@ void CMainWnd::SwitchLanguage(int index) {
     languageId_ = index + 1;
     LanguageManager::Instance().Switch(LanguageFileOf(id));
     page_.RefreshPage();
+    UpdateTrayToolTip();
     WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
                 index + 1);
 }
@@ -273,6 +276,18 @@ void CMainWnd::WatchBluetoothInterface() {
     });
     bluetoothWatch_.reset(timer);
     timer->start();
+}
+
+// The mouse's name, and what the battery panel shows while it shows something, in the current
+// language: "Corvane TALVORE Mouse: 80%", "...: Charging".
+void CMainWnd::UpdateTrayToolTip() {
+    const LanguageManager& texts = LanguageManager::Instance();
+    QString tip = texts.Text(QStringLiteral("mouse_name_text"));
+    const QString battery = page_.Battery().Text(texts);
+    if (!battery.isEmpty()) {
+        tip += QStringLiteral(": ") + battery;
+    }
+    tray_.SetToolTip(tip);
 }
 
 qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr lParam,

@@ -66,6 +66,7 @@ private:
     void ShowDpiPopup(quintptr wParam, qintptr lParam);
     void OnTimer(unsigned id);
     void WatchBluetoothInterface();
+    void UpdateTrayToolTip();
 
     PagePlatform platform_;
     CMS_1_Page page_;

@@ -10,6 +10,7 @@
 
 #include "link/driver_functions.h"
 #include "macro/keyboard_layout.h"
+#include "page/battery_display.h"
 #include "page/device_links.h"
 #include "page/page_controls.h"
 #include "page/page_device_view.h"
@@ -58,6 +59,8 @@ public:
     const PageControls& Controls() const { return controls_; }
     DeviceLinks* Links() { return links_.get(); }
     const HookTable* Hooks() const { return hooks_; }
+    // What the battery panel shows, for the tray.
+    BatteryDisplay& Battery() { return battery_; }
 
 private:
     void OnClick(const Notification& n);
@@ -82,6 +85,7 @@ private:
     PageControls controls_;
     ProfileStore store_;
     SettingsView view_;
+    BatteryDisplay battery_;
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
     std::unique_ptr<DeviceLinks> links_;
