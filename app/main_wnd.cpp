@@ -145,8 +145,10 @@ void CMainWnd::ShowNoDeviceWarning() {
         return;
     }
     noDeviceWarningOpen_ = true;
-    CMsgWnd::Show(this, QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"),
-                  CMsgWnd::Kind::kWarning);
+    // A mouse that is there but may not be opened is not absent: say what keeps it out.
+    const QString text = accessNotice_.Look() ? QLatin1String(DeviceAccessNotice::kTextKey)
+                                              : QStringLiteral("no_device_text");
+    CMsgWnd::Show(this, QStringLiteral("warning_title_text"), text, CMsgWnd::Kind::kWarning);
     noDeviceWarningOpen_ = false;
 }
 
@@ -278,6 +280,14 @@ void CMainWnd::WatchBluetoothInterface() {
     timer->start();
 }
 
+// After every link change: the first time a node of the mouse turns out to be refused, the user
+// is told why the mouse cannot be reached (once a run).
+void CMainWnd::CheckDeviceAccess() {
+    if (accessNotice_.ShouldShowOnce()) {
+        ShowNoDeviceWarning();
+    }
+}
+
 // The mouse's name, and what the battery panel shows while it shows something, in the current
 // language: "Corvane TALVORE Mouse: 80%", "...: Charging".
 void CMainWnd::UpdateTrayToolTip() {
@@ -325,6 +335,7 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
             return 0;
         case kDeviceConnected:
             OnDeviceConnected();
+            CheckDeviceAccess();
             return 0;
         case kDpiPopup:
             ShowDpiPopup(wParam, lParam);
@@ -334,12 +345,14 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
             return 0;
         case kReceiverStatus:
             page_.OnReceiverEvent(ConnectionManager::FoldStatusMessage(wParam));
+            CheckDeviceAccess();
             return 0;
         case kCableData:
             page_.OnCableEvent(ConnectionManager::FoldDataMessage(wParam, lParam));
             return 0;
         case kCableStatus:
             page_.OnCableEvent(ConnectionManager::FoldStatusMessage(wParam));
+            CheckDeviceAccess();
             return 0;
         case kApplyRequest:
             page_.RequestApply();  // thread message 1648 for the page's worker

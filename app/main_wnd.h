@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "app/device_access_notice.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
 #include "page/ms_1_page.h"
@@ -32,6 +33,11 @@ public:
 
     QString GetWindowClassName() const override { return QString::fromLatin1(kMainWindowClass); }
     QString GetSkinFile() const override { return QStringLiteral("main.xml"); }
+
+    // How to tell a mouse that may not be opened from an absent one; set before Create.
+    void SetDeviceAccessDiagnosis(DeviceAccessNotice::Diagnosis diagnosis) {
+        accessNotice_.SetDiagnosis(std::move(diagnosis));
+    }
 
     CMS_1_Page& Page() { return page_; }
     int LanguageId() const { return languageId_; }
@@ -66,6 +72,7 @@ private:
     void ShowDpiPopup(quintptr wParam, qintptr lParam);
     void OnTimer(unsigned id);
     void WatchBluetoothInterface();
+    void CheckDeviceAccess();
     void UpdateTrayToolTip();
 
     PagePlatform platform_;
@@ -73,6 +80,7 @@ private:
     HookLibrary hookLibrary_;
     HookTable hookTable_;
     TrayIcon tray_;
+    DeviceAccessNotice accessNotice_;
     std::unique_ptr<MenuWindow> trayMenu_;
     CDPIMsg* dpiPopup_ = nullptr;
     int deviceShown_ = 0;

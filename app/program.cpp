@@ -32,6 +32,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
 
     {
         CMainWnd window(platform);
+        window.SetDeviceAccessDiagnosis(options.diagnoseDeviceAccess);
         QObject::connect(&instance, &SingleInstance::SecondStart,
                          [&window] { window.PostMessage(program_messages::kOpenInstance); });
         // Created hidden; the first connected-state message shows it when a mouse is there.
