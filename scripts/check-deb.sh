@@ -18,7 +18,8 @@ echo "== removing the build packages"
 mapfile -t build_packages < <(sed -n '/^packages=(/,/^)/p' scripts/install-deps.sh |
     sed '1d;$d' | tr ' ' '\n' | sed '/^$/d')
 apt-get purge -y -qq --autoremove "${build_packages[@]}" >/dev/null
-dpkg -l 'qt6-base-dev' 'libqt6core6' 2>/dev/null | grep '^ii' || echo "no Qt left"
+echo "Qt packages left: $(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'libqt6*' 'qt6*' 2>/dev/null |
+    awk '$1 == "ii" { printf "%s ", $2 }')"
 
 echo "== apt-get install $deb"
 apt-get install -y -qq "$deb"
