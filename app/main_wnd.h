@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "app/device_access_notice.h"
+#include "app/dpi_popup_holder.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
 #include "page/ms_1_page.h"
@@ -43,7 +44,7 @@ public:
     int LanguageId() const { return languageId_; }
     int DeviceShown() const { return deviceShown_; }
     bool NoDeviceWarningOpen() const { return noDeviceWarningOpen_; }
-    CDPIMsg* DpiPopup() const { return dpiPopup_; }
+    CDPIMsg* DpiPopup() const { return dpiPopup_.Current(); }
     const TrayIcon& Tray() const { return tray_; }
 
     // The path of CONFIG.ini.
@@ -82,7 +83,7 @@ private:
     TrayIcon tray_;
     DeviceAccessNotice accessNotice_;
     std::unique_ptr<MenuWindow> trayMenu_;
-    CDPIMsg* dpiPopup_ = nullptr;
+    DpiPopupHolder dpiPopup_;
     int deviceShown_ = 0;
     bool firstDeviceMessage_ = true;
     int languageId_ = 0;
