@@ -7,5 +7,6 @@ int main(int argc, char** argv) {
     ProgramOptions options;
     options.bluetoothPresent = BluetoothMousePresent;
     options.makeGattBackend = [] { return std::make_unique<BluezGattBackend>(); };
+    options.diagnoseDeviceAccess = [] { return DiagnoseMouseAccess(SysfsHidrawNodes()); };
     return RunProgram(argc, argv, options);
 }

@@ -50,7 +50,7 @@ CMS_1_Page::CMS_1_Page(PagePlatform platform)
       store_(DataFolderOf(platform_.programFolder), LanguageManager::Instance()),
       view_(controls_, LanguageManager::Instance(), *layout_),
       buttons_(controls_, store_, view_, *layout_, LanguageManager::Instance()),
-      deviceView_(controls_, [this] { UpdateLightRows(); }) {
+      deviceView_(controls_, battery_, [this] { UpdateLightRows(); }) {
     Route(QStringLiteral("click"), this, &CMS_1_Page::OnClick);
     Route(QStringLiteral("selectchanged"), this, &CMS_1_Page::OnSelectChanged);
     Route(QStringLiteral("itemselect"), this, &CMS_1_Page::OnItemSelect);

@@ -11,6 +11,7 @@
 #include "link/driver_functions.h"
 #include "macro/keyboard_layout.h"
 #include "page/button_assignment.h"
+#include "page/battery_display.h"
 #include "page/device_links.h"
 #include "page/page_controls.h"
 #include "page/page_device_view.h"
@@ -62,6 +63,8 @@ public:
     DeviceLinks* Links() { return links_.get(); }
     const HookTable* Hooks() const { return hooks_; }
     ButtonAssignment& Buttons() { return buttons_; }
+    // What the battery panel shows, for the tray.
+    BatteryDisplay& Battery() { return battery_; }
 
 private:
     void OnClick(const Notification& n);
@@ -88,6 +91,7 @@ private:
     ProfileStore store_;
     SettingsView view_;
     ButtonAssignment buttons_;
+    BatteryDisplay battery_;
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
     std::unique_ptr<ProfileList> profiles_;

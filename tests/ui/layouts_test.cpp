@@ -396,6 +396,25 @@ TEST(SmallLayouts, MessageBox) {
               QStringLiteral("cancel_text"));
 }
 
+// The longest message the box shows, the hint for a mouse this user may not open, wraps inside
+// the box in every language.
+TEST(SmallLayouts, MessageBoxHoldsTheDeviceAccessHint) {
+    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+        auto w = Open(QStringLiteral("msg.xml"), language);
+        Label message = w->Require<Label>(QStringLiteral("warning"));
+        message.SetTextKey(QStringLiteral("device_access_text"));
+        QWidget* root = w->RootWidget();
+        root->show();
+        root->layout()->activate();
+        const auto* label = w->WidgetOf<QLabel>(message);
+        ASSERT_NE(label, nullptr);
+        EXPECT_NE(label->text(), QStringLiteral("device_access_text")) << language;
+        EXPECT_LE(label->heightForWidth(label->contentsRect().width()),
+                  label->contentsRect().height())
+            << language << ": \"" << label->text().toStdString() << "\"";
+    }
+}
+
 TEST(SmallLayouts, DpiPopup) {
     auto w = Open(QStringLiteral("DPImsg.xml"));
     EXPECT_EQ(w->RootWidget()->size(), QSize(200, 50));
