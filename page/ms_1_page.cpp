@@ -3,11 +3,13 @@
 #include <QLoggingCategory>
 
 #include "app/msg_wnd.h"
+#include "macro/editor/ms_1_macro.h"
 #include "macro/us_keyboard_layout.h"
 #include "page/color_swatches.h"
 #include "page/function_codes.h"
 #include "page/page_window_services.h"
 #include "page/profile_list.h"
+#include "sys/clock.h"
 #include "sys/folders.h"
 #include "sys/mouse_settings.h"
 #include "sys/xkb_keyboard_layout.h"
@@ -226,6 +228,27 @@ void CMS_1_Page::OpenDesktopMouseSettings() {
     }
 }
 
+void CMS_1_Page::OpenMacroEditor() {
+    if (window_ == nullptr || hooks_ == nullptr) {
+        return;
+    }
+    static const SteadyClock clock;
+    RunMacroEditor(*window_, {store_.Macros(), *hooks_, *layout_, LanguageManager::Instance(),
+                              clock, DataFolderOf(platform_.programFolder)});
+    const bool currentHadMacros = store_.ReconcileMacros();
+    // Other profiles may have changed too, and no apply saves them while the mouse is away.
+    store_.SaveProfiles();
+    if (!currentHadMacros) {
+        return;
+    }
+    if (const auto record = store_.TakeSnapshotOfCurrent()) {
+        for (int j = 0; j < kButtonCount; ++j) {
+            view_.ShowButtonLabel(j, ActiveSlot(*record).buttons[j]);
+        }
+    }
+    PostApplyRequest();
+}
+
 // The first control that matches handles the click.
 void CMS_1_Page::OnClick(const Notification& n) {
     const Control& c = n.sender;
@@ -251,7 +274,7 @@ void CMS_1_Page::OnClick(const Notification& n) {
     } else if (c == controls_.btnLightColor) {
         swatches_->ChooseLightColor(controls_.btnLightColor);
     } else if (c == controls_.btnMacro) {
-        // The macro editor opens here.
+        OpenMacroEditor();
     } else if (const int stage = IndexIn(controls_.btnDpiColor, c); stage >= 0) {
         swatches_->ChooseDpiColor(controls_.btnDpiColor[static_cast<std::size_t>(stage)], stage);
     } else if (const int k = IndexIn(controls_.btnKey, c); k >= 0) {

@@ -75,6 +75,8 @@ private:
     void OnTimer(const Notification& n);
 
     void OpenDesktopMouseSettings();
+    // The macro editor, modal; then every profile's macro copies follow the edited macros.
+    void OpenMacroEditor();
     void UpdateLightRows();
     // Runs edit on the displayed slot of the current profile under the store's lock.
     bool EditCurrent(const std::function<void(ProfileRecord&)>& edit);
