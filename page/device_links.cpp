@@ -109,8 +109,8 @@ void DeviceLinks::ReportsSent() {
     poster_.Post(program_messages::kApplyReportsSent);
 }
 
-void DeviceLinks::ApplyFinished() {
-    poster_.Post(program_messages::kApplyFinished);
+void DeviceLinks::ApplyFinished(bool undelivered) {
+    poster_.Post(program_messages::kApplyFinished, undelivered ? 1 : 0);
 }
 
 bool DeviceLinks::EditSlot0(const std::function<void(ProfileSlot&)>& edit) {

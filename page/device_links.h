@@ -60,7 +60,7 @@ public:
     // ApplyObserver (worker thread): the window is told by message, never touched from here.
     void ApplyStarted() override;
     void ReportsSent() override;
-    void ApplyFinished() override;
+    void ApplyFinished(bool undelivered) override;
     // CurrentProfileAccess (UI thread).
     bool EditSlot0(const std::function<void(ProfileSlot&)>& edit) override;
     void Synchronise() override;
