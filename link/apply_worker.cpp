@@ -1,7 +1,10 @@
 #include "link/apply_worker.h"
 
-ApplyWorker::ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply)
-    : linkUsable_(std::move(linkUsable)), runApply_(std::move(runApply)) {}
+ApplyWorker::ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply,
+                         std::function<void()> onDropped)
+    : linkUsable_(std::move(linkUsable)),
+      runApply_(std::move(runApply)),
+      onDropped_(std::move(onDropped)) {}
 
 ApplyWorker::~ApplyWorker() {
     Quit();
@@ -71,6 +74,8 @@ void ApplyWorker::Loop() {
         const bool usable = linkUsable_();
         if (usable) {
             runApply_();
+        } else if (onDropped_) {
+            onDropped_();
         }
         std::lock_guard lock(mutex_);
         (usable ? appliesRun_ : requestsDropped_) += 1;

@@ -16,8 +16,10 @@ public:
         int64_t lParam = 0;
     };
 
-    // linkUsable is asked before each request; a request that finds no usable link is dropped.
-    ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply);
+    // linkUsable is asked before each request; a request that finds no usable link is dropped,
+    // and onDropped (when given) runs in its place on the worker thread.
+    ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply,
+                std::function<void()> onDropped = {});
     ~ApplyWorker();  // Quit()
 
     ApplyWorker(const ApplyWorker&) = delete;
@@ -43,6 +45,7 @@ private:
 
     std::function<bool()> linkUsable_;
     std::function<void()> runApply_;
+    std::function<void()> onDropped_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Request> queue_;

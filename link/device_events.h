@@ -26,8 +26,11 @@ public:
 
 class DeviceEvents {
 public:
+    // onMouseAnswered runs after each power status, from either link: the mouse is reachable
+    // now; wokeUp tells that it has just woken behind the receiver.
     DeviceEvents(LinkState& links, DeviceView& view, WindowServices& window,
-                 CurrentProfileAccess& profile, std::function<void(uint16_t)> onAcknowledgement);
+                 CurrentProfileAccess& profile, std::function<void(uint16_t)> onAcknowledgement,
+                 std::function<void(bool wokeUp)> onMouseAnswered = {});
 
     // One event: key = 0x69 | type << 8, value 16 bits.
     void Handle(uint16_t key, uint16_t value, EventSource source);
@@ -46,7 +49,8 @@ public:
 private:
     void HandleDpiStage(uint16_t value);
     void HandleReportRate(uint16_t value);
-    void HandlePowerOverUsb(uint16_t value);
+    // Returns whether the mouse has just woken behind the receiver.
+    bool HandlePowerOverUsb(uint16_t value);
     void HandlePowerOverBluetooth(uint16_t value);
     void ShowCharging();
 
@@ -55,6 +59,7 @@ private:
     WindowServices& window_;
     CurrentProfileAccess& profile_;
     std::function<void(uint16_t)> onAcknowledgement_;
+    std::function<void(bool)> onMouseAnswered_;
     int chargeAnimStep_ = 0;
 };
 

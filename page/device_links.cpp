@@ -60,11 +60,22 @@ DeviceLinks::DeviceLinks(ProfileStore& store, DeviceView& view, WindowServices& 
       engine_(links_, {wiredTransport_.get(), receiverTransport_.get(), bleTransport_.get()},
               platform_.sleeper != nullptr ? *platform_.sleeper : realSleeper_),
       pipeline_(*this, engine_, this),
-      events_(links_, view, window, *this,
-              [this](uint16_t value) { engine_.OnAcknowledgementEvent(value); }),
+      events_(
+          links_, view, window, *this,
+          [this](uint16_t value) { engine_.OnAcknowledgementEvent(value); },
+          [this](bool wokeUp) { OnMouseAnswered(wokeUp); }),
       connection_(links_, view, window, events_, *ble_, wiredLibrary_.Functions(),
-                  receiverLibrary_.Functions(), platform_.bluetoothPresentAtStart),
-      worker_([this] { return links_.AnyLinkUsable(); }, [this] { pipeline_.RunApply(); }) {}
+                  receiverLibrary_.Functions(), platform_.bluetoothPresentAtStart,
+                  [this] { RequestFullApply(); }),
+      worker_([this] { return links_.AnyLinkUsable(); },
+              [this] {
+                  retryQueued_ = false;
+                  pipeline_.RunApply();
+              },
+              [this] {
+                  retryQueued_ = false;
+                  SaveIfLoaded();
+              }) {}
 
 DeviceLinks::~DeviceLinks() {
     Stop();
@@ -84,11 +95,37 @@ void DeviceLinks::Stop() {
         return;
     }
     started_ = false;
+    // A mouse that does not answer must not hold up the exit: the retries and waits end now.
+    engine_.Stop();
+    realSleeper_.Interrupt();
     worker_.Quit();
     connection_.CloseDevices();
     wiredLibrary_.Unload();
     receiverLibrary_.Unload();
     ble_->Unregister();  // no notification may reach a page that is going away
+    SaveIfLoaded();
+}
+
+void DeviceLinks::RequestFullApply() {
+    store_.SetForceFullApply(true);
+    worker_.Post();
+}
+
+void DeviceLinks::OnMouseAnswered(bool wokeUp) {
+    if ((wokeUp || pipeline_.LastApplyUndelivered()) && !retryQueued_.exchange(true)) {
+        worker_.Post();
+    }
+}
+
+void DeviceLinks::SaveIfLoaded() {
+    // Before the store is loaded there is nothing of the user's to write, and an empty list
+    // must never replace pro.data.
+    store_.WithLock([](ProfileStore& s) {
+        if (s.Current() != nullptr) {
+            s.SaveProfiles();
+        }
+        return 0;
+    });
 }
 
 RecordSnapshot DeviceLinks::TakeSnapshot() {

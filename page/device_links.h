@@ -3,6 +3,7 @@
 // the connection manager, wired together. The page owns one.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -40,11 +41,15 @@ public:
     // The device half of the page's start-up: the worker thread, the driver libraries (cable
     // first), the links found at start. Driver messages go to the window of the poster.
     void Start();
-    // Teardown: the worker stops before the libraries are closed and unloaded.
+    // Teardown: a send in progress gives up, the worker stops before the libraries are closed
+    // and unloaded, and the store is saved, so nothing edited since the last save is lost.
     void Stop();
 
     // Asks the worker for one apply (message 1648).
     void RequestApply() { worker_.Post(); }
+    // The mouse may have lost what it held (the system slept, a link came back): the next apply
+    // sends the current profile in full.
+    void RequestFullApply();
 
     LinkState& Links() { return links_; }
     ConnectionManager& Connection() { return connection_; }
@@ -69,10 +74,16 @@ private:
     class DriverTransport;
     class BleTransport;
 
+    // A power status came: the mouse is reachable. Asks for one apply when it has just woken or
+    // the last apply left something undelivered; never more than one such request waits.
+    void OnMouseAnswered(bool wokeUp);
+    // Requests dropped for want of a link, and the way out: the edits reach pro.data at once.
+    void SaveIfLoaded();
+
     ProfileStore& store_;
     MessagePoster poster_;
     PagePlatform platform_;
-    ThreadSleeper realSleeper_;
+    InterruptibleSleeper realSleeper_;
     LinkState links_;
     DriverLibrary wiredLibrary_;
     DriverLibrary receiverLibrary_;
@@ -88,4 +99,5 @@ private:
     ApplyWorker worker_;
     TalvoreWindow driverWindow_{};
     bool started_ = false;
+    std::atomic<bool> retryQueued_{false};
 };

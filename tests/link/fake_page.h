@@ -30,6 +30,7 @@ public:
         progress_[std::string(control)] = value;
     }
     void SelectDpiStageOption(int number) override { selectedStageOption = number; }
+    void SelectReportRateOption(int index) override { selectedRateOption = index; }
     void UpdateLightRows() override { ++lightRowUpdates; }
 
     // -1 when the control was never shown or hidden.
@@ -47,6 +48,7 @@ public:
     }
 
     int selectedStageOption = 0;
+    int selectedRateOption = -1;
     int lightRowUpdates = 0;
 
 private:
