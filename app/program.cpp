@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include "app/main_wnd.h"
+#include "app/quit_signals.h"
 #include "link/program_messages.h"
 #include "sys/folders.h"
 #include "sys/single_instance.h"
@@ -41,6 +42,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         if (options.onMainWindowCreated) {
             options.onMainWindowCreated(window);
         }
+        // A signal to end takes the way the tray's Exit takes.
+        QuitSignals quitSignals([&window](int) { window.Destroy(); });
         qCInfo(lcProgram) << "running";
         app.MessageLoop();
     }

@@ -1,7 +1,11 @@
 #include "page/device_links.h"
 
+#include <QLoggingCategory>
+
 #include "link/null_gatt_backend.h"
 #include "page/profile_store.h"
+
+Q_LOGGING_CATEGORY(lcLinks, "talvore.links")
 
 namespace {
 
@@ -103,7 +107,9 @@ void DeviceLinks::Stop() {
     wiredLibrary_.Unload();
     receiverLibrary_.Unload();
     ble_->Unregister();  // no notification may reach a page that is going away
-    SaveIfLoaded();
+    if (SaveIfLoaded()) {
+        qCInfo(lcLinks) << "profiles saved on the way out";
+    }
 }
 
 void DeviceLinks::RequestFullApply() {
@@ -117,15 +123,11 @@ void DeviceLinks::OnMouseAnswered(bool wokeUp) {
     }
 }
 
-void DeviceLinks::SaveIfLoaded() {
+bool DeviceLinks::SaveIfLoaded() {
     // Before the store is loaded there is nothing of the user's to write, and an empty list
     // must never replace pro.data.
-    store_.WithLock([](ProfileStore& s) {
-        if (s.Current() != nullptr) {
-            s.SaveProfiles();
-        }
-        return 0;
-    });
+    return store_.WithLock(
+        [](ProfileStore& s) { return s.Current() != nullptr && s.SaveProfiles(); });
 }
 
 RecordSnapshot DeviceLinks::TakeSnapshot() {

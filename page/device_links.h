@@ -78,7 +78,8 @@ private:
     // the last apply left something undelivered; never more than one such request waits.
     void OnMouseAnswered(bool wokeUp);
     // Requests dropped for want of a link, and the way out: the edits reach pro.data at once.
-    void SaveIfLoaded();
+    // True when pro.data was written.
+    bool SaveIfLoaded();
 
     ProfileStore& store_;
     MessagePoster poster_;
