@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include <QDBusConnection>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QThread>
@@ -28,6 +29,9 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     platform.makeGattBackend = options.makeGattBackend;
     platform.wait = [](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds));
+    };
+    platform.watchResume = [](std::function<void()> onResume) {
+        return std::make_unique<ResumeWatcher>(QDBusConnection::systemBus(), std::move(onResume));
     };
 
     {

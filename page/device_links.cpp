@@ -91,6 +91,9 @@ void DeviceLinks::Start() {
     receiverLibrary_.Load(platform_.programFolder + QStringLiteral("hiddriver_1.so"));
     driverWindow_ = {&poster_, &PostToWindow};
     connection_.StartDevices(driverWindow_);
+    if (platform_.watchResume) {
+        resumeWatcher_ = platform_.watchResume([this] { RequestFullApply(); });
+    }
     started_ = true;
 }
 
@@ -99,6 +102,7 @@ void DeviceLinks::Stop() {
         return;
     }
     started_ = false;
+    resumeWatcher_.reset();
     // A mouse that does not answer must not hold up the exit: the retries and waits end now.
     engine_.Stop();
     realSleeper_.Interrupt();

@@ -15,6 +15,7 @@
 #include "link/device_events.h"
 #include "link/driver_library.h"
 #include "link/gatt.h"
+#include "link/resume_watcher.h"
 #include "protocol/apply_pipeline.h"
 #include "protocol/link_state.h"
 #include "protocol/send_engine.h"
@@ -30,6 +31,8 @@ struct PagePlatform {
     std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
     std::function<void(int)> wait;  // the arrival handlers' blocking wait
     Sleeper* sleeper = nullptr;     // the send engine's pacing; null: real time
+    // Listens for the system's resume from sleep (logind on the system bus); null: nobody does.
+    std::function<std::unique_ptr<ResumeWatcher>(std::function<void()> onResume)> watchResume;
 };
 
 class DeviceLinks final : public ProfileSource, public ApplyObserver, public CurrentProfileAccess {
@@ -98,6 +101,7 @@ private:
     DeviceEvents events_;
     ConnectionManager connection_;
     ApplyWorker worker_;
+    std::unique_ptr<ResumeWatcher> resumeWatcher_;
     TalvoreWindow driverWindow_{};
     bool started_ = false;
     std::atomic<bool> retryQueued_{false};

@@ -1,6 +1,8 @@
 // The program's main window with the simulated mouse behind the real driver libraries: the demo
 // folder's hiddriver_1.so and hiddriver_2.so, built on the simulated hidapi, are loaded as the
 // program loads them, and Bluetooth goes through the simulated GATT backend.
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,10 +17,14 @@
 
 #include "app/dpi_msg.h"
 #include "app/main_wnd.h"
+#include "link/bluez_gatt_backend.h"
 #include "link/program_messages.h"
+#include "protocol/report_builders.h"
 #include "sim/hidapi/shared_mouse.h"
 #include "sim/simulated_gatt_backend.h"
 #include "sys/folders.h"
+#include "tests/dbus/fake_bluez.h"
+#include "tests/dbus/private_bus.h"
 #include "ui/language_manager.h"
 #include "ui/test_hook.h"
 #include "ui/ui_application.h"
@@ -78,9 +84,12 @@ protected:
         PagePlatform platform;
         platform.programFolder = folder.path() + QLatin1Char('/');
         platform.bluetoothPresentAtStart = [bluetoothAtStart] { return bluetoothAtStart; };
-        platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
+        platform.makeGattBackend = gatt ? gatt : [] {
+            return std::unique_ptr<GattBackend>(std::make_unique<sim::SimulatedGattBackend>());
+        };
         platform.wait = [](int) {};
         platform.sleeper = sleeper;
+        platform.watchResume = watchResume;
         window = std::make_unique<CMainWnd>(platform);
         ASSERT_TRUE(window->Create(nullptr, 0, QRect(0, 0, 800, 572)));
         QTest::qWait(0);
@@ -130,7 +139,9 @@ protected:
     }
 
     QTemporaryDir folder;
-    Sleeper* sleeper = nullptr;  // null: the device's real pacing
+    Sleeper* sleeper = nullptr;                          // null: the device's real pacing
+    std::function<std::unique_ptr<GattBackend>()> gatt;  // null: the simulated mouse's
+    std::function<std::unique_ptr<ResumeWatcher>(std::function<void()>)> watchResume;
     std::unique_ptr<CMainWnd> window;
 };
 
@@ -372,6 +383,81 @@ TEST_F(ProgramWithMouse, ACableThatComesBackGetsTheWholeProfileOnce) {
     window->Find<Button>(QStringLiteral("ms_1_btn_apply")).Click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
     EXPECT_EQ(ReportIds(), (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+}
+
+TEST_F(ProgramWithMouse, ASystemResumeSendsTheWholeProfileOnce) {
+    PrivateBus bus;
+    if (!bus.Running()) {
+        GTEST_SKIP() << bus.Problem().toStdString();
+    }
+    QDBusConnection logind = bus.Connect(QStringLiteral("fake_logind"));
+    ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
+    watchResume = [&bus](std::function<void()> onResume) {
+        return std::make_unique<ResumeWatcher>(bus.Connect(QStringLiteral("program")),
+                                               std::move(onResume));
+    };
+    const auto announce = [&](bool sleeping) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
+        signal << sleeping;
+        ASSERT_TRUE(logind.send(signal));
+    };
+    sim::SharedMouse().SetCablePlugged(true);
+    Open();
+
+    announce(true);
+    announce(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    // An apply of our own after it: a second full set would show had the sleep asked as well.
+    window->Find<Button>(QStringLiteral("ms_1_btn_apply")).Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
+    EXPECT_EQ(ReportIds(), (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+    window.reset();
+}
+
+// Bluetooth through BlueZ, here a small BlueZ of ours on a private bus: the mouse coming back over
+// Bluetooth gets the profile written to 0xFEE3 byte for byte, and its notifications reach the
+// page.
+TEST_F(ProgramWithMouse, TheMouseOverBluezTakesTheProfileAndItsEventsReachThePage) {
+    PrivateBus bus;
+    if (!bus.Running()) {
+        GTEST_SKIP() << bus.Problem().toStdString();
+    }
+    FakeBluez bluez(bus.Address(), QStringLiteral("fake_bluez"));
+    ASSERT_TRUE(bluez.Registered());
+    const QString mouse = QStringLiteral("E0:D4:E8:4A:1B:2C");
+    bluez.AddDevice({mouse, QStringLiteral("usb:v045Ep0069d0001")});
+    BluezGattBackend* backend = nullptr;
+    gatt = [&] {
+        auto made = std::make_unique<BluezGattBackend>(bus.Connect(QStringLiteral("program")));
+        backend = made.get();
+        return std::unique_ptr<GattBackend>(std::move(made));
+    };
+    QuickSleeper quick;
+    sleeper = &quick;
+    Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return backend->InterfacePaths().size() == 1; }, kWaitMs));
+
+    Page().OnBleChange(1);                    // the mouse's Bluetooth interface arrived
+    window->SendMessage(ui::kMsgTimer, 517);  // its registration, without waiting for the timer
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    const auto record = Page().Store().TakeSnapshotOfCurrent();
+    const auto bytes = [](const auto& report) {
+        return QByteArray(reinterpret_cast<const char*>(report.data()),
+                          static_cast<qsizetype>(report.size()));
+    };
+    // Everything but the report rate, which the mouse never takes over Bluetooth.
+    EXPECT_EQ(bluez.Written(mouse),
+              (std::vector<QByteArray>{bytes(BuildReport0C()), bytes(BuildDpiReport(*record)),
+                                       bytes(BuildLightingReport(*record)),
+                                       bytes(BuildButtonReport(*record))}));
+    QTest::qWait(0);
+    EXPECT_FALSE(NoticeShown());
+
+    bluez.Notify(mouse, QByteArray::fromHex("6940014b"));  // on battery at 75 %
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Controls().labelPower.Text() == "75%"; }, kWaitMs));
+    window.reset();
 }
 
 }  // namespace
