@@ -78,8 +78,9 @@ void DeviceEvents::HandleDpiStage(uint16_t value) {
         return;
     }
     int32_t stageDpi = 0;
+    const auto change = [stage = value - 1](ProfileSlot& slot) { slot.dpiStage = stage; };
     const bool loaded = profile_.EditSlot0([&](ProfileSlot& slot) {
-        slot.dpiStage = value - 1;
+        change(slot);
         stageDpi = slot.dpiValue[value - 1];
     });
     if (!loaded) {
@@ -87,7 +88,7 @@ void DeviceEvents::HandleDpiStage(uint16_t value) {
     }
     view_.SelectDpiStageOption(value);
     window_.PostMessage(page_messages::kDpiPopup, 0, stageDpi);
-    profile_.Synchronise();
+    profile_.SynchroniseSlot0(change);
 }
 
 void DeviceEvents::HandleReportRate(uint16_t value) {
@@ -97,10 +98,11 @@ void DeviceEvents::HandleReportRate(uint16_t value) {
     if (index < 0) {
         return;
     }
-    if (profile_.EditSlot0([&](ProfileSlot& slot) { slot.reportRate = index; })) {
+    const auto change = [index](ProfileSlot& slot) { slot.reportRate = index; };
+    if (profile_.EditSlot0(change)) {
         // The page shows the rate the profile now holds.
         view_.SelectReportRateOption(index);
-        profile_.Synchronise();
+        profile_.SynchroniseSlot0(change);
     }
 }
 

@@ -22,6 +22,9 @@ public:
     // Takes the current record as the last one sent and saves the store, so that a change the
     // mouse made itself is not sent back by the next apply.
     virtual void Synchronise() = 0;
+    // The mouse made this change to slot 0 itself: the copy last sent takes the same change and
+    // the store is saved. Edits of the user's not sent yet stay to be sent.
+    virtual void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) = 0;
 };
 
 class DeviceEvents {

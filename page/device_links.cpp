@@ -167,6 +167,10 @@ bool DeviceLinks::EditSlot0(const std::function<void(ProfileSlot&)>& edit) {
     });
 }
 
+void DeviceLinks::SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) {
+    pipeline_.SynchroniseSlot0(change);
+}
+
 void DeviceLinks::Synchronise() {
     const auto snapshot = store_.TakeSnapshotOfCurrent();
     if (snapshot) {

@@ -72,6 +72,7 @@ public:
     // CurrentProfileAccess (UI thread).
     bool EditSlot0(const std::function<void(ProfileSlot&)>& edit) override;
     void Synchronise() override;
+    void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) override;
 
 private:
     class DriverTransport;

@@ -107,6 +107,12 @@ void ApplyPipeline::Synchronise(const ProfileRecord& current) {
     source_.Save();
 }
 
+void ApplyPipeline::SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) {
+    std::lock_guard lock(lastAppliedMutex_);
+    change(lastAppliedRecord_->slots[0]);
+    source_.Save();
+}
+
 std::unique_ptr<ProfileRecord> ApplyPipeline::CopyLastApplied() const {
     std::lock_guard lock(lastAppliedMutex_);
     return std::make_unique<ProfileRecord>(*lastAppliedRecord_);

@@ -13,6 +13,7 @@
 // Bluetooth alone) is held back the same way but does not count as a failure.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -62,6 +63,9 @@ public:
     // After the mouse changed a setting itself: the record becomes the copy last sent, then the
     // store is saved, so the change is not sent back. Called on the UI thread.
     void Synchronise(const ProfileRecord& current);
+    // After the mouse changed one setting itself: that change alone goes into the copy last
+    // sent, then the store is saved. Unlike Synchronise, an edit not sent yet stays to be sent.
+    void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change);
 
     std::unique_ptr<ProfileRecord> CopyLastApplied() const;
 

@@ -32,6 +32,7 @@ TEST_F(DeviceEventsTest, DpiStageFromTheMouseSelectsTheOptionShowsThePopupAndSyn
     EXPECT_EQ(window.posted.back().wParam, 0u);
     EXPECT_EQ(window.posted.back().lParam, 16);  // the third default stage: 1600 DPI
     EXPECT_EQ(profile.synchronised, 1);
+    EXPECT_TRUE(profile.changeMatchesRecord);
 }
 
 TEST_F(DeviceEventsTest, OutOfRangeStagesForeignCodesAndUnknownTypesChangeNothing) {

@@ -1,6 +1,7 @@
 // Plain stand-ins for the page's controls and the main window's timers and messages.
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -100,8 +101,16 @@ public:
         return true;
     }
     void Synchronise() override { ++synchronised; }
+    void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) override {
+        ++synchronised;
+        ProfileSlot copy = record->slots[0];
+        change(copy);
+        // The change the mouse made is the one the record holds.
+        changeMatchesRecord = std::memcmp(&copy, &record->slots[0], sizeof copy) == 0;
+    }
 
     std::unique_ptr<ProfileRecord> record;
     bool loaded = true;
     int synchronised = 0;
+    bool changeMatchesRecord = false;
 };

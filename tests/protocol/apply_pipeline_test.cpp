@@ -211,6 +211,16 @@ TEST_F(ApplyPipelineTest, SynchroniseKeepsTheMouseOwnChangeFromBeingSentBack) {
     EXPECT_EQ(log, (Log{"save", "started", "watchdog", "save", "finished"}));
 }
 
+TEST_F(ApplyPipelineTest, TheMouseOwnChangeDoesNotHideAnEditNotSentYet) {
+    ApplyFull();
+    Slot0().lightBrightness = 1;  // the user's edit, waiting for its debounce
+    Slot0().dpiStage = 5;         // the mouse switched its stage
+    pipeline.SynchroniseSlot0([](ProfileSlot& s) { s.dpiStage = 5; });
+    EXPECT_EQ(store.saves, 2);
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"save", "started", "0C", "05", "watchdog", "save", "finished"}));
+}
+
 TEST_F(ApplyPipelineTest, DeviceEventsAreNotHeldUpWhileReportsAreSent) {
     sender.duringSend = [&] {
         sender.duringSend = nullptr;
