@@ -33,6 +33,8 @@ struct PagePlatform {
     Sleeper* sleeper = nullptr;     // the send engine's pacing; null: real time
     // Listens for the system's resume from sleep (logind on the system bus); null: nobody does.
     std::function<std::unique_ptr<ResumeWatcher>(std::function<void()> onResume)> watchResume;
+    // Opens the desktop's mouse settings, false when there are none; null: the installed one.
+    std::function<bool()> openMouseSettings;
 };
 
 class DeviceLinks final : public ProfileSource, public ApplyObserver, public CurrentProfileAccess {
