@@ -56,6 +56,11 @@ int ApplyWorker::AppliesRun() const {
     return appliesRun_;
 }
 
+bool ApplyWorker::Idle() const {
+    std::lock_guard lock(mutex_);
+    return queue_.empty() && !busy_;
+}
+
 int ApplyWorker::RequestsDropped() const {
     std::lock_guard lock(mutex_);
     return requestsDropped_;
@@ -70,6 +75,7 @@ void ApplyWorker::Loop() {
                 return;  // requests still queued at quit are not sent
             }
             queue_.pop_front();
+            busy_ = true;
         }
         const bool usable = linkUsable_();
         if (usable) {
@@ -79,5 +85,6 @@ void ApplyWorker::Loop() {
         }
         std::lock_guard lock(mutex_);
         (usable ? appliesRun_ : requestsDropped_) += 1;
+        busy_ = false;
     }
 }

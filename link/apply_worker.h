@@ -39,6 +39,8 @@ public:
     // Applies run and requests dropped so far (for the tests and the log).
     int AppliesRun() const;
     int RequestsDropped() const;
+    // No request waits and none is being handled.
+    bool Idle() const;
 
 private:
     void Loop();
@@ -50,6 +52,7 @@ private:
     std::condition_variable wake_;
     std::deque<Request> queue_;
     bool quit_ = false;
+    bool busy_ = false;  // a request is being handled
     int appliesRun_ = 0;
     int requestsDropped_ = 0;
     std::thread thread_;

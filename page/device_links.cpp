@@ -117,14 +117,28 @@ void DeviceLinks::Stop() {
 }
 
 void DeviceLinks::RequestFullApply() {
+    answerRetries_ = 0;
     store_.SetForceFullApply(true);
     worker_.Post();
 }
 
 void DeviceLinks::OnMouseAnswered(bool wokeUp) {
-    if ((wokeUp || pipeline_.LastApplyUndelivered()) && !retryQueued_.exchange(true)) {
+    // A mouse that keeps refusing is not retried for ever: after a few tries in a row only an
+    // edit, a wake-up or a link that comes back tries again. The notice stays meanwhile.
+    if (wokeUp) {
+        answerRetries_ = 0;
+    } else if (!pipeline_.LastApplyUndelivered() || answerRetries_ >= kMaxAnswerRetries) {
+        return;
+    }
+    if (!retryQueued_.exchange(true)) {
+        answerRetries_ += wokeUp ? 0 : 1;
         worker_.Post();
     }
+}
+
+void DeviceLinks::RequestApply() {
+    answerRetries_ = 0;
+    worker_.Post();
 }
 
 bool DeviceLinks::SaveIfLoaded() {

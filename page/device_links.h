@@ -51,7 +51,7 @@ public:
     void Stop();
 
     // Asks the worker for one apply (message 1648).
-    void RequestApply() { worker_.Post(); }
+    void RequestApply();
     // The mouse may have lost what it held (the system slept, a link came back): the next apply
     // sends the current profile in full.
     void RequestFullApply();
@@ -81,8 +81,10 @@ private:
     class BleTransport;
 
     // A power status came: the mouse is reachable. Asks for one apply when it has just woken or
-    // the last apply left something undelivered; never more than one such request waits.
+    // the last apply left something undelivered (kMaxAnswerRetries times in a row at most);
+    // never more than one such request waits.
     void OnMouseAnswered(bool wokeUp);
+    static constexpr int kMaxAnswerRetries = 3;
     // Requests dropped for want of a link, and the way out: the edits reach pro.data at once.
     // True when pro.data was written.
     bool SaveIfLoaded();
@@ -108,4 +110,5 @@ private:
     TalvoreWindow driverWindow_{};
     bool started_ = false;
     std::atomic<bool> retryQueued_{false};
+    int answerRetries_ = 0;  // UI thread only
 };

@@ -320,6 +320,32 @@ TEST_F(ProgramWithMouse, ARateTheReceiverRefusedReachesTheMouseOnceItAnswersAgai
     EXPECT_EQ(mouse.Settings().rateCode, 1);
 }
 
+TEST_F(ProgramWithMouse, AMouseThatKeepsRefusingIsRetriedThreeTimesThenLeftAlone) {
+    QuickSleeper quick;
+    sleeper = &quick;
+    auto& mouse = sim::SharedMouse();
+    mouse.SetReceiverPlugged(true);
+    mouse.SetMouseAwake(true);
+    Open();
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    mouse.SetAckMode(sim::AckMode::Refuse);
+    Option(Controls().optionDpiStep[0]).Select(Notify::kYes);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
+
+    for (int answer = 1; answer <= 5; ++answer) {
+        mouse.SetBattery(60 + answer, false, false);
+        mouse.EmitStatus();
+        const QString shown = QStringLiteral("%1%").arg(60 + answer);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return Controls().labelPower.Text() == shown; }, kWaitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().Idle(); }, kWaitMs));
+    }
+    EXPECT_EQ(Worker().AppliesRun(), 2 + 3);
+    QTest::qWait(0);
+    EXPECT_TRUE(NoticeShown());
+}
+
 TEST_F(ProgramWithMouse, ARateChangedOnTheMouseSelectsItsOption) {
     sim::SharedMouse().SetCablePlugged(true);
     Open();

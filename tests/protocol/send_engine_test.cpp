@@ -196,16 +196,6 @@ TEST_F(SendEngineTest, StopEndsTheReceiverRetriesAndEveryLaterSend) {
     EXPECT_EQ(receiver.sent.size() + wired.sent.size(), 2u);
 }
 
-TEST_F(SendEngineTest, OnlyBluetoothAloneCannotCarryTheRateReport) {
-    EXPECT_TRUE(engine.CanCarry(0x06));  // no link at all is a failure, not a held-back report
-    links.bleConnected = 1;
-    EXPECT_FALSE(engine.CanCarry(0x06));
-    EXPECT_TRUE(engine.CanCarry(0x04));
-    links.receiverState = kLinkPresent;
-    links.wirelessAwake = 1;
-    EXPECT_TRUE(engine.CanCarry(0x06));
-}
-
 TEST_F(SendEngineTest, NoLinkOrAnUnloadedLibrarySendsNothing) {
     EXPECT_EQ(Send(k0CReport), 0);
     links.cableState = kLinkRemoved;
