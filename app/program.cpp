@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QDBusConnection>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QThread>
@@ -13,6 +14,12 @@
 #include "ui/ui_application.h"
 
 Q_LOGGING_CATEGORY(lcProgram, "talvore.program")
+
+bool SystemBusPresent() {
+    return qEnvironmentVariableIsSet("DBUS_SYSTEM_BUS_ADDRESS") ||
+           QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket")) ||
+           QFileInfo::exists(QStringLiteral("/var/run/dbus/system_bus_socket"));
+}
 
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     UiApplication app(argc, argv);
@@ -30,9 +37,12 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     platform.wait = [](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds));
     };
-    platform.watchResume = [](std::function<void()> onResume) {
-        return std::make_unique<ResumeWatcher>(QDBusConnection::systemBus(), std::move(onResume));
-    };
+    if (SystemBusPresent()) {
+        platform.watchResume = [](std::function<void()> onResume) {
+            return std::make_unique<ResumeWatcher>(QDBusConnection::systemBus(),
+                                                   std::move(onResume));
+        };
+    }
 
     {
         CMainWnd window(platform);

@@ -1,6 +1,6 @@
 // A D-Bus daemon of the test's own, so a test can stand in for logind or BlueZ without touching
-// the machine's buses. Not running (with a reason) when dbus-daemon is missing or fails to start;
-// tests then skip.
+// the machine's buses. Not running (with a reason) when dbus-daemon is missing or fails to start,
+// or in a ThreadSanitizer build; tests then skip.
 #pragma once
 
 #include <QDBusConnection>
