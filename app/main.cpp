@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
         }
         return std::make_unique<BluezGattBackend>();
     };
+    options.diagnoseDeviceAccess = [] { return DiagnoseMouseAccess(SysfsHidrawNodes()); };
     return RunProgram(argc, argv, options);
 }

@@ -10,6 +10,7 @@
 #include "app/quit_signals.h"
 #include "link/program_messages.h"
 #include "sys/folders.h"
+#include "sys/program_layout.h"
 #include "sys/single_instance.h"
 #include "ui/ui_application.h"
 
@@ -28,7 +29,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         return 1;  // the running instance has been told to come forward
     }
     const QString programFolder = GetProgramFolder();
-    UiApplication::SetSkinFolder(programFolder + QStringLiteral("res/"));
+    UiApplication::SetSkinFolder(ResourceFolderOf(programFolder));
 
     PagePlatform platform;
     platform.programFolder = programFolder;
@@ -46,6 +47,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
 
     {
         CMainWnd window(platform);
+        window.SetDeviceAccessDiagnosis(options.diagnoseDeviceAccess);
         QObject::connect(&instance, &SingleInstance::SecondStart,
                          [&window] { window.PostMessage(program_messages::kOpenInstance); });
         // Created hidden; the first connected-state message shows it when a mouse is there.

@@ -4,6 +4,7 @@
 
 #include "link/null_gatt_backend.h"
 #include "page/profile_store.h"
+#include "sys/program_layout.h"
 
 Q_LOGGING_CATEGORY(lcLinks, "talvore.links")
 
@@ -87,8 +88,9 @@ DeviceLinks::~DeviceLinks() {
 
 void DeviceLinks::Start() {
     worker_.Start();
-    wiredLibrary_.Load(platform_.programFolder + QStringLiteral("hiddriver_2.so"));
-    receiverLibrary_.Load(platform_.programFolder + QStringLiteral("hiddriver_1.so"));
+    const QString libraries = LibraryFolderOf(platform_.programFolder);
+    wiredLibrary_.Load(libraries + QStringLiteral("hiddriver_2.so"));
+    receiverLibrary_.Load(libraries + QStringLiteral("hiddriver_1.so"));
     driverWindow_ = {&poster_, &PostToWindow};
     connection_.StartDevices(driverWindow_);
     if (platform_.watchResume) {

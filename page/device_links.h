@@ -26,7 +26,7 @@ class ProfileStore;
 
 // What differs between the program, the demo and the tests.
 struct PagePlatform {
-    QString programFolder;                          // ends in '/'; the driver libraries live here
+    QString programFolder;                          // ends in '/'; libraries: LibraryFolderOf()
     std::function<bool()> bluetoothPresentAtStart;  // the hidapi look for the Bluetooth mouse
     std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
     std::function<void(int)> wait;  // the arrival handlers' blocking wait
