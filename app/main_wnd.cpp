@@ -350,7 +350,7 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
         case kApplyStarted:
         case kApplyReportsSent:
         case kApplyFinished:
-            page_.OnApplyMessage(message);
+            page_.OnApplyMessage(message, wParam);
             return 0;
         case kBluetoothEvent:
             page_.OnBluetoothEvent(static_cast<uint16_t>(wParam), static_cast<uint16_t>(lParam));

@@ -1,10 +1,13 @@
 #include "app/program.h"
 
+#include <QDBusConnection>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QThread>
 
 #include "app/main_wnd.h"
+#include "app/quit_signals.h"
 #include "link/program_messages.h"
 #include "sys/folders.h"
 #include "sys/program_layout.h"
@@ -12,6 +15,12 @@
 #include "ui/ui_application.h"
 
 Q_LOGGING_CATEGORY(lcProgram, "talvore.program")
+
+bool SystemBusPresent() {
+    return qEnvironmentVariableIsSet("DBUS_SYSTEM_BUS_ADDRESS") ||
+           QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket")) ||
+           QFileInfo::exists(QStringLiteral("/var/run/dbus/system_bus_socket"));
+}
 
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     UiApplication app(argc, argv);
@@ -29,6 +38,12 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     platform.wait = [](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds));
     };
+    if (SystemBusPresent()) {
+        platform.watchResume = [](std::function<void()> onResume) {
+            return std::make_unique<ResumeWatcher>(QDBusConnection::systemBus(),
+                                                   std::move(onResume));
+        };
+    }
 
     {
         CMainWnd window(platform);
@@ -43,6 +58,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         if (options.onMainWindowCreated) {
             options.onMainWindowCreated(window);
         }
+        // A signal to end takes the way the tray's Exit takes.
+        QuitSignals quitSignals([&window](int) { window.Destroy(); });
         qCInfo(lcProgram) << "running";
         app.MessageLoop();
     }

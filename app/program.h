@@ -23,6 +23,9 @@ struct ProgramOptions {
     std::function<void(CMainWnd&)> onMainWindowCreated;
 };
 
+// Whether the machine has a system bus at all (logind, BlueZ). Without one QtDBus is not started.
+bool SystemBusPresent();
+
 // Returns the process exit code: 1 when another instance runs (it has been asked to come
 // forward), 0 after a normal end.
 int RunProgram(int argc, char** argv, const ProgramOptions& options);

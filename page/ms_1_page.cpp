@@ -164,7 +164,7 @@ void CMS_1_Page::OnBluetoothEvent(uint16_t key, uint16_t value) {
     }
 }
 
-void CMS_1_Page::OnApplyMessage(uint32_t message) {
+void CMS_1_Page::OnApplyMessage(uint32_t message, quintptr wParam) {
     if (window_ == nullptr) {
         return;
     }
@@ -179,6 +179,8 @@ void CMS_1_Page::OnApplyMessage(uint32_t message) {
             break;
         case program_messages::kApplyFinished:
             ring.SetVisible(false);
+            // Stays until a later apply delivers everything.
+            window_->Find<Control>(QStringLiteral("ms_1_apply_notice")).SetVisible(wParam != 0);
             break;
         default:
             break;

@@ -48,8 +48,9 @@ public:
     void OnWatchdogTimer();         // timer 100
     void OnBleRegistrationTimer();  // timer 517
     void OnBluetoothEvent(uint16_t key, uint16_t value);
-    void OnApplyMessage(uint32_t message);  // the worker's apply started / sent / finished
-    void RequestApply();                    // thread message 1648 for the worker
+    // The worker's apply started / sent / finished (wParam 1: something was not delivered).
+    void OnApplyMessage(uint32_t message, quintptr wParam = 0);
+    void RequestApply();  // thread message 1648 for the worker
     // A menu item whose name agrees with "ms_1" was chosen.
     void OnMenuCommand(const QString& itemName);
 

@@ -37,6 +37,12 @@ void PageDeviceView::SelectDpiStageOption(int number) {
     }
 }
 
+void PageDeviceView::SelectReportRateOption(int index) {
+    if (index >= 0 && index < static_cast<int>(c_.btnReportRate.size())) {
+        c_.btnReportRate[static_cast<std::size_t>(index)].Select(Notify::kNo);
+    }
+}
+
 void PageDeviceView::UpdateLightRows() {
     if (updateLightRows_) {
         updateLightRows_();

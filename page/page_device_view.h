@@ -20,6 +20,7 @@ public:
     void SetPlainText(std::string_view control, const QString& text) override;
     void SetProgress(std::string_view control, int value) override;
     void SelectDpiStageOption(int number) override;
+    void SelectReportRateOption(int index) override;
     void UpdateLightRows() override;
 
 private:

@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
+    dbus-daemon
 )
 
 missing=()

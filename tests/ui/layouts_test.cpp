@@ -307,6 +307,28 @@ TEST(MainLayout, TextsFitInEveryLanguage) {
     ExpectTextsFit("main.xml");
 }
 
+// The notice that settings did not reach the mouse starts hidden and, once shown, wraps into
+// the room it gets without losing a line, in every language.
+TEST(MainLayout, ApplyNoticeFitsWhenShown) {
+    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+        auto w = Open(QStringLiteral("main.xml"), language);
+        const Label notice = w->Require<Label>(QStringLiteral("ms_1_apply_notice"));
+        auto* label = w->WidgetOf<QLabel>(notice);
+        ASSERT_NE(label, nullptr);
+        EXPECT_FALSE(notice.IsVisible());
+        EXPECT_EQ(notice.TextKey(), QStringLiteral("apply_undelivered_text"));
+        EXPECT_TRUE(label->wordWrap());
+
+        QWidget* root = w->RootWidget();
+        root->show();
+        label->setVisible(true);
+        root->layout()->activate();
+        label->parentWidget()->layout()->activate();
+        EXPECT_FALSE(label->text().isEmpty());
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << language;
+    }
+}
+
 // The rightmost column of `image` whose pixel differs from `other` (or, without `other`, from
 // the control's fill at its centre), inside a 3-pixel frame; -1 when none does.
 int RightmostDifferingColumn(const QImage& image, const QImage* other) {
