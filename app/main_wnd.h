@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "app/data_notices.h"
+#include "app/device_access_notice.h"
 #include "app/dpi_popup_holder.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
@@ -34,6 +35,11 @@ public:
 
     QString GetWindowClassName() const override { return QString::fromLatin1(kMainWindowClass); }
     QString GetSkinFile() const override { return QStringLiteral("main.xml"); }
+
+    // How to tell a mouse that may not be opened from an absent one; set before Create.
+    void SetDeviceAccessDiagnosis(DeviceAccessNotice::Diagnosis diagnosis) {
+        accessNotice_.SetDiagnosis(std::move(diagnosis));
+    }
 
     CMS_1_Page& Page() { return page_; }
     int LanguageId() const { return languageId_; }
@@ -69,6 +75,8 @@ private:
     void OnTimer(unsigned id);
     void WatchBluetoothInterface();
     void WriteLanguageId(int id);
+    void CheckDeviceAccess();
+    void UpdateTrayToolTip();
 
     PagePlatform platform_;
     DataNotices dataNotices_;
@@ -76,6 +84,7 @@ private:
     HookLibrary hookLibrary_;
     HookTable hookTable_;
     TrayIcon tray_;
+    DeviceAccessNotice accessNotice_;
     std::unique_ptr<MenuWindow> trayMenu_;
     DpiPopupHolder dpiPopup_;
     int deviceShown_ = 0;

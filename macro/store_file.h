@@ -73,6 +73,10 @@ struct StoreLoad {
     NativePath path;  // the file that was read
     QString problem;  // for Partial and Unusable: what is wrong, in English
 
+    // Whether whole records were read.
+    explicit operator bool() const {
+        return condition == StoreCondition::Whole || condition == StoreCondition::Partial;
+    }
     // Whether the store can be written back without losing what the file holds.
     bool Writable() const {
         return condition == StoreCondition::Missing || condition == StoreCondition::Whole;

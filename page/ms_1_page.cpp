@@ -3,11 +3,13 @@
 #include <QLoggingCategory>
 
 #include "app/msg_wnd.h"
+#include "macro/editor/ms_1_macro.h"
 #include "macro/us_keyboard_layout.h"
 #include "page/color_swatches.h"
 #include "page/function_codes.h"
 #include "page/page_window_services.h"
 #include "page/profile_list.h"
+#include "sys/clock.h"
 #include "sys/folders.h"
 #include "sys/mouse_settings.h"
 #include "sys/xkb_keyboard_layout.h"
@@ -20,10 +22,6 @@ namespace {
 
 constexpr int kSliderDebounceMs = 500;
 constexpr int kLightingDebounceMs = 200;
-// The last button position cannot be reassigned from its menu.
-constexpr int kLastAssignableButton = 16;
-// Buttons 0..15 must keep at least one left click among them.
-constexpr int kLeftClickRuleButtons = 16;
 
 std::unique_ptr<KeyboardLayout> UserKeyboardLayout() {
     auto us = std::make_shared<UsKeyboardLayout>();
@@ -51,7 +49,8 @@ CMS_1_Page::CMS_1_Page(PagePlatform platform)
       layout_(UserKeyboardLayout()),
       store_(DataFolderOf(platform_.programFolder), LanguageManager::Instance()),
       view_(controls_, LanguageManager::Instance(), *layout_),
-      deviceView_(controls_, [this] { UpdateLightRows(); }) {
+      buttons_(controls_, store_, view_, *layout_, LanguageManager::Instance()),
+      deviceView_(controls_, battery_, [this] { UpdateLightRows(); }) {
     Route(QStringLiteral("click"), this, &CMS_1_Page::OnClick);
     Route(QStringLiteral("selectchanged"), this, &CMS_1_Page::OnSelectChanged);
     Route(QStringLiteral("itemselect"), this, &CMS_1_Page::OnItemSelect);
@@ -68,6 +67,7 @@ CMS_1_Page::~CMS_1_Page() {
 void CMS_1_Page::SetWindow(WindowImplBase* window, const HookTable* hooks) {
     window_ = window;
     hooks_ = hooks;
+    buttons_.SetWindow(window, hooks);
 }
 
 void CMS_1_Page::Init() {
@@ -165,7 +165,7 @@ void CMS_1_Page::OnBluetoothEvent(uint16_t key, uint16_t value) {
     }
 }
 
-void CMS_1_Page::OnApplyMessage(uint32_t message) {
+void CMS_1_Page::OnApplyMessage(uint32_t message, quintptr wParam) {
     if (window_ == nullptr) {
         return;
     }
@@ -180,6 +180,8 @@ void CMS_1_Page::OnApplyMessage(uint32_t message) {
             break;
         case program_messages::kApplyFinished:
             ring.SetVisible(false);
+            // Stays until a later apply delivers everything.
+            window_->Find<Control>(QStringLiteral("ms_1_apply_notice")).SetVisible(wParam != 0);
             break;
         default:
             break;
@@ -193,7 +195,7 @@ void CMS_1_Page::RequestApply() {
 }
 
 void CMS_1_Page::OnMenuCommand(const QString& itemName) {
-    AssignFunction(itemName);
+    buttons_.AssignFunction(itemName);
 }
 
 bool CMS_1_Page::EditCurrent(const std::function<void(ProfileRecord&)>& edit) {
@@ -229,40 +231,25 @@ void CMS_1_Page::OpenDesktopMouseSettings() {
     }
 }
 
-void CMS_1_Page::AssignFunction(const QString& itemName) {
-    const int button = currentButton_;
-    if (button > kLastAssignableButton) {
+void CMS_1_Page::OpenMacroEditor() {
+    if (window_ == nullptr || hooks_ == nullptr) {
         return;
     }
-    const uint8_t code = FunctionOfMenuItem(itemName).value_or(kFunctionLeftClick);
-    if (code == kFunctionShortcut || code == kFunctionMacro) {
-        // These need the shortcut and macro dialogs, which this page does not open yet.
-        qCInfo(lcPage) << "no dialog for" << itemName;
+    static const SteadyClock clock;
+    RunMacroEditor(*window_, {store_.Macros(), *hooks_, *layout_, LanguageManager::Instance(),
+                              clock, DataFolderOf(platform_.programFolder)});
+    const bool currentHadMacros = store_.ReconcileMacros();
+    // Other profiles may have changed too, and no apply saves them while the mouse is away.
+    store_.SaveProfiles();
+    if (!currentHadMacros) {
         return;
     }
-    bool keepsLeftClick = false;
-    const bool loaded = EditCurrent([&](ProfileRecord& record) {
-        ProfileSlot& slot = ActiveSlot(record);
-        for (int j = 0; j < kLeftClickRuleButtons; ++j) {
-            const uint8_t c = j == button ? code : slot.buttons[j].functionCode;
-            keepsLeftClick = keepsLeftClick || c == kFunctionLeftClick;
+    if (const auto record = store_.TakeSnapshotOfCurrent()) {
+        for (int j = 0; j < kButtonCount; ++j) {
+            view_.ShowButtonLabel(j, ActiveSlot(*record).buttons[j]);
         }
-        if (keepsLeftClick) {
-            slot.buttons[button].functionCode = code;
-            MirrorButton(record, button);
-        }
-    });
-    if (!loaded) {
-        return;
-    }
-    if (!keepsLeftClick) {
-        qCInfo(lcPage) << "the last left click stays";  // the warning box comes with the dialogs
-        return;
     }
     PostApplyRequest();
-    if (const auto record = store_.TakeSnapshotOfCurrent()) {
-        view_.ShowButtonLabel(button, ActiveSlot(*record).buttons[button]);
-    }
 }
 
 // The first control that matches handles the click.
@@ -290,11 +277,11 @@ void CMS_1_Page::OnClick(const Notification& n) {
     } else if (c == controls_.btnLightColor) {
         swatches_->ChooseLightColor(controls_.btnLightColor);
     } else if (c == controls_.btnMacro) {
-        // The macro editor opens here.
+        OpenMacroEditor();
     } else if (const int stage = IndexIn(controls_.btnDpiColor, c); stage >= 0) {
         swatches_->ChooseDpiColor(controls_.btnDpiColor[static_cast<std::size_t>(stage)], stage);
     } else if (const int k = IndexIn(controls_.btnKey, c); k >= 0) {
-        currentButton_ = k;  // the function menu of button k opens here
+        buttons_.OpenButtonMenu(k);
     }
 }
 
