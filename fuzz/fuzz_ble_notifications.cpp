@@ -71,6 +71,7 @@ public:
         FUZZ_REQUIRE(value >= 0 && value <= 100);
     }
     void SelectDpiStageOption(int) override {}
+    void SelectReportRateOption(int index) override { FUZZ_REQUIRE(index >= 0 && index <= 3); }
     void UpdateLightRows() override {}
 };
 
@@ -88,6 +89,7 @@ class NoProfile final : public CurrentProfileAccess {
 public:
     bool EditSlot0(const std::function<void(ProfileSlot&)>&) override { return false; }
     void Synchronise() override {}
+    void SynchroniseSlot0(const std::function<void(ProfileSlot&)>&) override {}
 };
 
 }  // namespace

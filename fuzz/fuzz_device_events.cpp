@@ -24,6 +24,7 @@ public:
     void SelectDpiStageOption(int number) override {
         FUZZ_REQUIRE(number >= 1 && number <= kDpiStageCount);
     }
+    void SelectReportRateOption(int index) override { FUZZ_REQUIRE(index >= 0 && index <= 3); }
     void UpdateLightRows() override {}
 };
 
@@ -44,8 +45,12 @@ public:
         edit(record->slots[0]);
         return true;
     }
-    void Synchronise() override {}
+    void Synchronise() override { *lastSent = *record; }
+    void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) override {
+        change(lastSent->slots[0]);
+    }
     std::unique_ptr<ProfileRecord> record;
+    std::unique_ptr<ProfileRecord> lastSent = std::make_unique<ProfileRecord>(*record);
 };
 
 }  // namespace
@@ -78,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const ProfileSlot& slot = profile.record->slots[0];
         FUZZ_REQUIRE(slot.dpiStage >= 0 && slot.dpiStage < kDpiStageCount);
         FUZZ_REQUIRE(slot.reportRate >= 0 && slot.reportRate <= 3);
+        // The copy last sent takes the mouse's own changes, and only those.
+        FUZZ_REQUIRE(profile.lastSent->slots[0].dpiStage == slot.dpiStage);
+        FUZZ_REQUIRE(profile.lastSent->slots[0].reportRate == slot.reportRate);
     }
     ProfileRecord expected = *profile.record;
     expected.slots[0].dpiStage = before.slots[0].dpiStage;
