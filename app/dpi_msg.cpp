@@ -1,6 +1,7 @@
 #include "app/dpi_msg.h"
 
-CDPIMsg* CDPIMsg::Open(WindowImplBase* owner, const QString& text, std::function<void()> onEnded) {
+CDPIMsg* CDPIMsg::Open(WindowImplBase* owner, const QString& text,
+                       std::function<void(CDPIMsg*)> onEnded) {
     auto* popup = new CDPIMsg(text, std::move(onEnded));
     popup->freeOnClose_ = true;
     if (!popup->Create(owner, kWindowToolWindow | kWindowTopMost | kWindowNoActivate,
@@ -29,7 +30,7 @@ void CDPIMsg::SetDisplayText(const QString& text) {
 
 void CDPIMsg::OnFinalMessage() {
     if (onEnded_) {
-        onEnded_();
+        onEnded_(this);
     }
     if (freeOnClose_) {
         delete this;

@@ -8,15 +8,16 @@
 
 class CDPIMsg final : public WindowImplBase {
 public:
-    // onEnded runs when the window has ended, whatever ended it.
-    CDPIMsg(QString text, std::function<void()> onEnded)
+    // onEnded runs with the popup when its window has ended, whatever ended it.
+    CDPIMsg(QString text, std::function<void(CDPIMsg*)> onEnded)
         : text_(std::move(text)), onEnded_(std::move(onEnded)) {}
 
     QString GetWindowClassName() const override { return QStringLiteral("DPIWnd"); }
     QString GetSkinFile() const override { return QStringLiteral("DPImsg.xml"); }
 
     // Creates the popup on the heap, owned by `owner`; it deletes itself when it ends.
-    static CDPIMsg* Open(WindowImplBase* owner, const QString& text, std::function<void()> onEnded);
+    static CDPIMsg* Open(WindowImplBase* owner, const QString& text,
+                         std::function<void(CDPIMsg*)> onEnded);
     // Replaces the text at once.
     void SetDisplayText(const QString& text);
     QString DisplayText() const { return text_; }
@@ -30,7 +31,7 @@ protected:
 
 private:
     QString text_;
-    std::function<void()> onEnded_;
+    std::function<void(CDPIMsg*)> onEnded_;
     Label label_;
     bool freeOnClose_ = false;
 };

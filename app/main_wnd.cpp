@@ -5,7 +5,6 @@
 
 #include <utility>
 
-#include "app/dpi_msg.h"
 #include "app/msg_wnd.h"
 #include "link/connection_manager.h"
 #include "link/program_messages.h"
@@ -42,9 +41,6 @@ QString LanguageFileOf(int languageId) {
 CMainWnd::CMainWnd(PagePlatform platform) : platform_(platform), page_(std::move(platform)) {}
 
 CMainWnd::~CMainWnd() {
-    // A popup still open (or closed but not yet freed, when the loop has already ended) goes
-    // with the window: its own end would never come.
-    delete std::exchange(dpiPopup_, nullptr);
     RemoveVirtualWindow(QLatin1String(kPageVirtualWindow));
     page_.Teardown();
     tray_.Remove();
@@ -219,11 +215,7 @@ void CMainWnd::ShowDpiPopup(quintptr wParam, qintptr lParam) {
     }
     KillTimer(page_timers::kDpiPopup);
     SetTimer(page_timers::kDpiPopup, page_timers::kDpiPopupMs);
-    if (dpiPopup_ != nullptr) {
-        dpiPopup_->SetDisplayText(text);
-        return;
-    }
-    dpiPopup_ = CDPIMsg::Open(this, text, [this] { dpiPopup_ = nullptr; });
+    dpiPopup_.Show(this, text);
 }
 
 void CMainWnd::OnTimer(unsigned id) {
@@ -234,9 +226,7 @@ void CMainWnd::OnTimer(unsigned id) {
             break;
         case page_timers::kDpiPopup:
             KillTimer(id);
-            if (dpiPopup_ != nullptr) {
-                dpiPopup_->Close(0);
-            }
+            dpiPopup_.Close();
             break;
         case page_timers::kReceiverWatchdog:
             page_.OnWatchdogTimer();
@@ -344,9 +334,7 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
 
 void CMainWnd::OnDestroy() {
     bluetoothWatch_.reset();
-    if (dpiPopup_ != nullptr) {
-        dpiPopup_->Close(0);
-    }
+    dpiPopup_.Close();
     if (hookTable_.Bound()) {
         hookTable_.removemousehook();
         hookTable_.removehook();

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "app/dpi_popup_holder.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
 #include "page/ms_1_page.h"
@@ -37,7 +38,7 @@ public:
     int LanguageId() const { return languageId_; }
     int DeviceShown() const { return deviceShown_; }
     bool NoDeviceWarningOpen() const { return noDeviceWarningOpen_; }
-    CDPIMsg* DpiPopup() const { return dpiPopup_; }
+    CDPIMsg* DpiPopup() const { return dpiPopup_.Current(); }
     const TrayIcon& Tray() const { return tray_; }
 
     // The path of CONFIG.ini.
@@ -73,7 +74,7 @@ private:
     HookTable hookTable_;
     TrayIcon tray_;
     std::unique_ptr<MenuWindow> trayMenu_;
-    CDPIMsg* dpiPopup_ = nullptr;
+    DpiPopupHolder dpiPopup_;
     int deviceShown_ = 0;
     bool firstDeviceMessage_ = true;
     int languageId_ = 0;

@@ -29,6 +29,8 @@ struct PagePlatform {
     std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
     std::function<void(int)> wait;  // the arrival handlers' blocking wait
     Sleeper* sleeper = nullptr;     // the send engine's pacing; null: real time
+    // Opens the desktop's mouse settings, false when there are none; null: the installed one.
+    std::function<bool()> openMouseSettings;
 };
 
 class DeviceLinks final : public ProfileSource, public ApplyObserver, public CurrentProfileAccess {

@@ -2,10 +2,14 @@
 
 #include <QLoggingCategory>
 
+#include "app/msg_wnd.h"
 #include "macro/us_keyboard_layout.h"
+#include "page/color_swatches.h"
 #include "page/function_codes.h"
 #include "page/page_window_services.h"
+#include "page/profile_list.h"
 #include "sys/folders.h"
+#include "sys/mouse_settings.h"
 #include "sys/xkb_keyboard_layout.h"
 #include "ui/language_manager.h"
 #include "ui/window_impl_base.h"
@@ -14,7 +18,6 @@ Q_LOGGING_CATEGORY(lcPage, "talvore.page")
 
 namespace {
 
-constexpr int kProfileRowHeight = 29;
 constexpr int kSliderDebounceMs = 500;
 constexpr int kLightingDebounceMs = 200;
 // The last button position cannot be reassigned from its menu.
@@ -75,6 +78,10 @@ void CMS_1_Page::Init() {
     controls_.Lookup(*window_);
     windowServices_ =
         std::make_unique<PageWindowServices>(*window_, controls_.progressPower, platform_.wait);
+    profiles_ = std::make_unique<ProfileList>(
+        store_, *window_, controls_.listProfile,
+        ProfileList::PageHooks{[this] { RefreshPage(); }, [this] { PostApplyRequest(); }});
+    swatches_ = std::make_unique<ColorSwatches>(store_, *window_, [this] { PostApplyRequest(); });
     links_ = std::make_unique<DeviceLinks>(store_, deviceView_, *windowServices_, window_->Poster(),
                                            platform_);
     links_->Start();
@@ -88,14 +95,9 @@ void CMS_1_Page::Teardown() {
 
 void CMS_1_Page::LoadProfiles() {
     store_.LoadProfiles();
-    controls_.listProfile.RemoveAll();
-    const int selected = store_.WithLock([this](ProfileStore& s) {
-        for (int i = 0; i < s.Count(); ++i) {
-            controls_.listProfile.AddLabel(ProfileName(s.At(i)), kProfileRowHeight);
-        }
-        return s.SelectedIndex();
-    });
-    controls_.listProfile.Select(selected, TakeFocus::kNo, Notify::kNo);
+    if (profiles_) {
+        profiles_->Fill();
+    }
     OnBleChange(BleConnected());
     RefreshPage();
 }
@@ -217,15 +219,13 @@ void CMS_1_Page::RestartApplyDebounce(int milliseconds) {
     }
 }
 
-void CMS_1_Page::SelectProfile(int index) {
-    const bool selected =
-        store_.WithLock([&](ProfileStore& s) { return s.Current() != nullptr && s.Select(index); });
-    if (!selected) {
-        return;
+void CMS_1_Page::OpenDesktopMouseSettings() {
+    const bool opened =
+        platform_.openMouseSettings ? platform_.openMouseSettings() : OpenMouseSettings();
+    if (!opened && window_ != nullptr) {
+        CMsgWnd::Show(window_, QStringLiteral("warning_title_text"),
+                      QStringLiteral("no_mouse_settings_text"), CMsgWnd::Kind::kWarning);
     }
-    RefreshPage();
-    store_.SetForceFullApply(true);
-    PostApplyRequest();
 }
 
 void CMS_1_Page::AssignFunction(const QString& itemName) {
@@ -264,13 +264,36 @@ void CMS_1_Page::AssignFunction(const QString& itemName) {
     }
 }
 
+// The first control that matches handles the click.
 void CMS_1_Page::OnClick(const Notification& n) {
-    if (n.sender == controls_.btnApply) {
-        PostApplyRequest();
-        return;
+    const Control& c = n.sender;
+    if (!profiles_ || !swatches_) {
+        return;  // the page has not started
     }
-    if (const int k = IndexIn(controls_.btnKey, n.sender); k >= 0) {
-        currentButton_ = k;
+    if (c == controls_.profileAdd) {
+        profiles_->Add();
+    } else if (c == controls_.profileDelete) {
+        profiles_->Delete();
+    } else if (c == controls_.profileRename) {
+        profiles_->Rename();
+    } else if (c == controls_.profileImport) {
+        profiles_->Import();
+    } else if (c == controls_.profileExport) {
+        profiles_->Export();
+    } else if (c == controls_.btnApply) {
+        PostApplyRequest();
+    } else if (c == controls_.btnMouseAttribute) {
+        OpenDesktopMouseSettings();
+    } else if (c == controls_.profileReset) {
+        profiles_->Reset();
+    } else if (c == controls_.btnLightColor) {
+        swatches_->ChooseLightColor(controls_.btnLightColor);
+    } else if (c == controls_.btnMacro) {
+        // The macro editor opens here.
+    } else if (const int stage = IndexIn(controls_.btnDpiColor, c); stage >= 0) {
+        swatches_->ChooseDpiColor(controls_.btnDpiColor[static_cast<std::size_t>(stage)], stage);
+    } else if (const int k = IndexIn(controls_.btnKey, c); k >= 0) {
+        currentButton_ = k;  // the function menu of button k opens here
     }
 }
 
@@ -288,7 +311,9 @@ void CMS_1_Page::OnSelectChanged(const Notification& n) {
 
 void CMS_1_Page::OnItemSelect(const Notification& n) {
     if (n.sender == controls_.listProfile) {
-        SelectProfile(static_cast<int>(n.wParam));
+        if (profiles_) {
+            profiles_->Select(static_cast<int>(n.wParam));
+        }
     } else if (n.sender == controls_.comboLight) {
         const int mode = static_cast<int>(n.wParam);
         if (EditCurrent([mode](ProfileRecord& r) { r.slots[0].lightMode = mode; })) {

@@ -17,7 +17,9 @@
 #include "page/settings_view.h"
 #include "ui/notify_pump.h"
 
+class ColorSwatches;
 class PageWindowServices;
+class ProfileList;
 class WindowImplBase;
 
 inline constexpr char kPageVirtualWindow[] = "MS_1_Page";
@@ -67,7 +69,7 @@ private:
     void OnValueChanged(const Notification& n);
     void OnTimer(const Notification& n);
 
-    void SelectProfile(int index);
+    void OpenDesktopMouseSettings();
     void AssignFunction(const QString& itemName);
     void UpdateLightRows();
     // Runs edit on the displayed slot of the current profile under the store's lock.
@@ -84,6 +86,8 @@ private:
     SettingsView view_;
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
+    std::unique_ptr<ProfileList> profiles_;
+    std::unique_ptr<ColorSwatches> swatches_;
     std::unique_ptr<DeviceLinks> links_;
     int currentButton_ = 0;
 };

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cctype>
+#include <charconv>
 #include <optional>
 
 namespace {
@@ -91,6 +93,22 @@ KeyPosition Find(const QByteArrayList& lines, const QString& section, const QStr
     return at;
 }
 
+// The number a value begins with: blanks, an optional sign, decimal digits; what follows the
+// digits is not part of it ("3x" is 3). None without digits or when it does not fit an int.
+std::optional<int> LeadingInt(const QByteArray& text) {
+    const QByteArray trimmed = text.trimmed();
+    const char* begin = trimmed.constData();
+    const char* end = begin + trimmed.size();
+    if (end - begin >= 2 && *begin == '+' && std::isdigit(static_cast<unsigned char>(begin[1]))) {
+        ++begin;  // from_chars takes only a minus sign
+    }
+    int value = 0;
+    if (std::from_chars(begin, end, value).ec != std::errc()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 }  // namespace
 
 int ReadIniInt(const QString& path, const QString& section, const QString& key, int defaultValue) {
@@ -103,9 +121,7 @@ int ReadIniInt(const QString& path, const QString& section, const QString& key, 
         return defaultValue;
     }
     const QByteArray& line = ini->lines[at.keyLine];
-    bool ok = false;
-    const int value = line.mid(line.indexOf('=') + 1).trimmed().toInt(&ok, 10);
-    return ok ? value : defaultValue;
+    return LeadingInt(line.mid(line.indexOf('=') + 1)).value_or(defaultValue);
 }
 
 bool WriteIniInt(const QString& path, const QString& section, const QString& key, int value) {

@@ -12,7 +12,8 @@ inline constexpr char kSettingSection[] = "SETTING";
 inline constexpr char kLanguageIdKey[] = "lanId";
 
 // The value of `key` in `section`, or `defaultValue` when the file, the section or the key is
-// missing, or when the value is not a decimal integer.
+// missing, or when the value does not begin with a decimal integer (its leading digits count:
+// "3x" reads as 3).
 int ReadIniInt(const QString& path, const QString& section, const QString& key, int defaultValue);
 
 // Writes `value` in decimal: replaces the key's line, or adds the key to the end of its section,

@@ -1,7 +1,12 @@
 #include "sys/single_instance.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
@@ -16,20 +21,47 @@ constexpr char kShowRequest[] = "show\n";
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kWriteTimeoutMs = 1000;
 
+// The runtime folder of the user running us, or empty when $XDG_RUNTIME_DIR is unset or not a
+// folder that belongs to us alone.
+QString PrivateRuntimeFolder() {
+    const QString folder = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder)) {
+        return {};
+    }
+    struct stat info {};
+    if (stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != getuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+        return {};
+    }
+    return QDir::cleanPath(folder);
+}
+
 }  // namespace
 
 SingleInstance::SingleInstance(const QString& instanceName, QObject* parent)
-    : QObject(parent), serverName_(ServerNameFor(instanceName)) {}
+    : QObject(parent), address_(AddressFor(instanceName)) {}
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::ServerNameFor(const QString& instanceName) {
-    return instanceName + QStringLiteral("-") + QString::number(getuid());
+SingleInstance::Address SingleInstance::AddressFor(const QString& instanceName) {
+    const QString runtime = PrivateRuntimeFolder();
+    if (!runtime.isEmpty()) {
+        const QString path = runtime + QLatin1Char('/') + instanceName;
+        // A path that does not fit a socket address would make every start the first.
+        if (QFile::encodeName(path).size() <
+            static_cast<qsizetype>(sizeof(sockaddr_un::sun_path))) {
+            return {path, false};
+        }
+    }
+    return {instanceName + QLatin1Char('-') + QString::number(getuid()), true};
 }
 
 bool SingleInstance::SignalRunningInstance() const {
     QLocalSocket socket;
-    socket.connectToServer(serverName_);
+    if (address_.abstractNamespace) {
+        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    }
+    socket.connectToServer(address_.name);
     if (!socket.waitForConnected(kConnectTimeoutMs)) {
         return false;
     }
@@ -50,17 +82,20 @@ SingleInstance::Role SingleInstance::Start() {
         return Role::Second;
     }
     server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(serverName_)) {
+    server_->setSocketOptions(address_.abstractNamespace ? QLocalServer::AbstractNamespaceOption
+                                                         : QLocalServer::UserAccessOption);
+    if (!server_->listen(address_.name)) {
         // Either another instance began listening a moment ago, or nobody answers on a
-        // socket left by an instance that crashed.
+        // socket left by an instance that crashed (an abstract name goes with its process).
         if (SignalRunningInstance()) {
             delete server_;
             server_ = nullptr;
             return Role::Second;
         }
-        QLocalServer::removeServer(serverName_);
-        if (!server_->listen(serverName_)) {
+        if (!address_.abstractNamespace) {
+            QLocalServer::removeServer(address_.name);
+        }
+        if (address_.abstractNamespace || !server_->listen(address_.name)) {
             qCWarning(lcInstance) << "cannot guard the single instance:" << server_->errorString();
             return Role::First;
         }

@@ -1,6 +1,9 @@
 // Keeps the program to one running instance per user, on a local socket named after the
 // instance name. The first start listens; a later start connects, tells the first one to come
 // forward and learns that it must exit.
+//
+// The socket lies where every start of the same user finds it, whatever its temp folder: in the
+// user's runtime folder, or else in the abstract namespace under a name that carries the user id.
 #pragma once
 
 #include <QObject>
@@ -27,8 +30,14 @@ public:
     // the socket cannot be created at all, the program runs unguarded as the first instance.
     Role Start();
 
-    // The socket name: the instance name and the user id, so two users never meet.
-    static QString ServerNameFor(const QString& instanceName);
+    struct Address {
+        QString name;  // the socket's path, or its abstract name
+        bool abstractNamespace = false;
+    };
+    // The runtime folder is $XDG_RUNTIME_DIR when that is a folder of this user closed to others
+    // (anyone could leave a socket in an open one); the abstract name is the instance name and
+    // the user id, so two users never meet.
+    static Address AddressFor(const QString& instanceName);
 
 Q_SIGNALS:
     // A later start asked this instance to show itself.
@@ -38,6 +47,6 @@ private:
     bool SignalRunningInstance() const;
     void AcceptConnections();
 
-    QString serverName_;
+    Address address_;
     QLocalServer* server_ = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "ui/window_host.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
 #include <QTimer>
@@ -87,6 +89,16 @@ bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut:
             if (qobject_cast<QLineEdit*>(widget) != nullptr) {
                 ui_internal::RaiseNotify(widget, "killfocus");
+            }
+            break;
+        case QEvent::Wheel:
+            // Only the control the user is working with takes the wheel; left ignored, the
+            // event goes on to the scroll area around it.
+            if ((qobject_cast<QAbstractSlider*>(widget) != nullptr ||
+                 qobject_cast<QComboBox*>(widget) != nullptr) &&
+                !widget->hasFocus()) {
+                event->ignore();
+                return true;
             }
             break;
         case QEvent::Enter:

@@ -20,7 +20,8 @@ public:
     void KillControlTimer(QObject* control, unsigned id);
     void KillAllTimers();
 
-    // Focus and hover of controls, and the desktop closing the window.
+    // Focus and hover of controls, the wheel over sliders and combo boxes without the focus, and
+    // the desktop closing the window.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

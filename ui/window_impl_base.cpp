@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLoggingCategory>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
@@ -41,6 +42,18 @@ QButtonGroup* GroupOf(QWidget* root, const QString& name) {
         group->setExclusive(true);
     }
     return group;
+}
+
+// Enter in an edit box presses the window's default button, as it would in a desktop dialog.
+void PressDefaultButton(QWidget* root, const QWidget* edit) {
+    const QList<QPushButton*> buttons = root->findChildren<QPushButton*>();
+    for (QPushButton* button : buttons) {
+        if (button->isDefault() && button->isEnabled() && button->isVisibleTo(root) &&
+            button->window() == edit->window()) {
+            button->click();
+            return;
+        }
+    }
 }
 }  // namespace
 
@@ -125,6 +138,15 @@ WindowImplBase* WindowImplBase::FromWidget(const QWidget* widget) {
     return v.isValid() ? reinterpret_cast<WindowImplBase*>(v.value<quintptr>()) : nullptr;
 }
 
+// A wheel turned over a slider or combo box that was not clicked first scrolls what holds it
+// instead of changing a setting the user did not mean to touch (the host passes it on).
+void WindowImplBase::TakeWheelOnlyWithFocus(QWidget* control) {
+    if (control->focusPolicy() == Qt::WheelFocus) {
+        control->setFocusPolicy(Qt::StrongFocus);  // the wheel itself must not give it the focus
+    }
+    control->installEventFilter(host_.get());
+}
+
 void WindowImplBase::WireControls(QWidget* root) {
     const QList<QWidget*> widgets = root->findChildren<QWidget*>();
     for (QWidget* w : widgets) {
@@ -153,10 +175,12 @@ void WindowImplBase::WireControls(QWidget* root) {
             QObject::connect(slider, &QSlider::valueChanged, slider, [slider](int value) {
                 RaiseNotify(slider, "valuechanged", static_cast<quintptr>(value));
             });
+            TakeWheelOnlyWithFocus(slider);
         } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
             QObject::connect(combo, &QComboBox::activated, combo, [combo](int index) {
                 RaiseNotify(combo, "itemselect", static_cast<quintptr>(index), -1);
             });
+            TakeWheelOnlyWithFocus(combo);
         } else if (auto* list = qobject_cast<QListWidget*>(w)) {
             QObject::connect(list, &QListWidget::currentItemChanged, list,
                              [list](QListWidgetItem* current, QListWidgetItem* previous) {
@@ -167,6 +191,8 @@ void WindowImplBase::WireControls(QWidget* root) {
         } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             QObject::connect(edit, &QLineEdit::textEdited, edit,
                              [edit] { RaiseNotify(edit, "textchanged"); });
+            QObject::connect(edit, &QLineEdit::returnPressed, edit,
+                             [root, edit] { PressDefaultButton(root, edit); });
             edit->installEventFilter(host_.get());
         } else if (auto* palette = qobject_cast<ColorPalette*>(w)) {
             QObject::connect(

@@ -158,6 +158,7 @@ private:
     QWidget* FindWidget(const QString& name, bool (*accepts)(const QWidget*), const char* kind,
                         bool required) const;
     void WireControls(QWidget* root);
+    void TakeWheelOnlyWithFocus(QWidget* control);
     void ReleaseWidgets();
 
     std::shared_ptr<PostTarget> target_;

@@ -2,61 +2,38 @@
 // hiddriver_2.so for the mouse on its cable and hiddriver_1.so for the 2.4 GHz receiver; each
 // loaded copy has its own state.
 //
-// The monitor thread follows the device's presence by enumeration and reads its input reports,
-// posting each event (bytes 1-2 key, 3-4 value, little-endian) as the data message. Feature reports
-// go to the vendor-defined interface (usage page 0xFF00 and above).
+// The device monitor follows the device's presence and posts its events (device_monitor.h).
+// Feature reports go to the vendor-defined interface (usage page 0xFF00 and above).
 #include <hidapi/hidapi.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "drivers/hidapi_lock/hidapi_lock.h"
+#include "drivers/hiddriver/device_monitor.h"
+#include "drivers/hiddriver/device_paths.h"
 #include "link/driver_abi.h"
 
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
-constexpr int kPresenceEveryPolls = 5;  // enumeration every 500 ms
-constexpr int kReadTimeoutMs = 100;
-constexpr unsigned short kVendorUsagePage = 0xFF00;
-
 struct Driver {
-    std::mutex mutex;  // guards everything below except the monitor's own read handle
+    std::mutex mutex;  // guards everything below except the monitor
     unsigned short vendorId = 0;
     unsigned short productId = 0;
-    TalvoreWindow window{};
-    uint32_t dataMessage = 0;
-    uint32_t statusMessage = 0;
     hid_device* feature = nullptr;
     bool hidapiStarted = false;
 
-    std::thread monitor;
-    std::atomic<bool> stopMonitor{false};
-    std::condition_variable wake;
+    DeviceMonitor monitor;
 
     // Runs when the library is unloaded. hidapi keeps its last error text until hid_exit; without
     // it, that text is lost with the unloaded library.
     ~Driver() {
-        StopMonitor();
+        monitor.Stop();
         CloseFeature();
         if (hidapiStarted) {
             HidapiLockGuard hidapi;
             hid_exit();
         }
-    }
-
-    void StopMonitor() {
-        stopMonitor = true;
-        wake.notify_all();
-        if (monitor.joinable()) {
-            monitor.join();
-        }
-        stopMonitor = false;
     }
 
     void CloseFeature() {
@@ -66,95 +43,11 @@ struct Driver {
             feature = nullptr;
         }
     }
-
-    void Post(uint32_t message, uint64_t wParam, int64_t lParam) {
-        if (window.post != nullptr) {
-            window.post(window.context, message, wParam, lParam);
-        }
-    }
 };
 
 Driver& State() {
     static Driver driver;
     return driver;
-}
-
-// Path of the vendor-defined interface of the device, or of its first interface when no interface
-// declares a vendor usage page. Empty when the device is absent.
-// Opens a device path under the process's hidapi lock (a failed open sets hidapi's shared error).
-hid_device* OpenPath(const std::string& path) {
-    HidapiLockGuard hidapi;
-    return hid_open_path(path.c_str());
-}
-
-std::string FindDevicePath(unsigned short vendorId, unsigned short productId) {
-    std::string vendorPath;
-    std::string firstPath;
-    HidapiLockGuard hidapi;
-    hid_device_info* list = hid_enumerate(vendorId, productId);
-    for (hid_device_info* info = list; info != nullptr; info = info->next) {
-        if (info->path == nullptr) {
-            continue;
-        }
-        if (firstPath.empty()) {
-            firstPath = info->path;
-        }
-        if (vendorPath.empty() && info->usage_page >= kVendorUsagePage) {
-            vendorPath = info->path;
-        }
-    }
-    hid_free_enumeration(list);
-    return vendorPath.empty() ? firstPath : vendorPath;
-}
-
-void MonitorLoop(Driver* driver, unsigned short vendorId, unsigned short productId,
-                 bool startPresent) {
-    bool present = startPresent;
-    hid_device* events = nullptr;
-    auto openEvents = [&] {
-        const std::string path = FindDevicePath(vendorId, productId);
-        events = path.empty() ? nullptr : OpenPath(path);
-    };
-    if (present) {
-        openEvents();
-    }
-    int poll = 0;
-    while (!driver->stopMonitor) {
-        if (events != nullptr) {
-            unsigned char report[64];
-            const int n = hid_read_timeout(events, report, sizeof report, kReadTimeoutMs);
-            if (n >= 5) {
-                const uint16_t key = static_cast<uint16_t>(report[1] | report[2] << 8);
-                const uint16_t value = static_cast<uint16_t>(report[3] | report[4] << 8);
-                driver->Post(driver->dataMessage, key, value);
-            } else if (n < 0) {
-                hid_close(events);  // the device went away; the enumeration below reports it
-                events = nullptr;
-            }
-        } else {
-            std::unique_lock lock(driver->mutex);
-            driver->wake.wait_for(lock, kPollInterval, [&] { return driver->stopMonitor.load(); });
-        }
-        if (++poll < kPresenceEveryPolls) {
-            continue;
-        }
-        poll = 0;
-        const bool nowPresent = !FindDevicePath(vendorId, productId).empty();
-        if (nowPresent == present) {
-            continue;
-        }
-        present = nowPresent;
-        if (present) {
-            openEvents();
-        } else if (events != nullptr) {
-            hid_close(events);
-            events = nullptr;
-        }
-        driver->Post(driver->statusMessage, present ? 1 : 0, 0);
-    }
-    if (events != nullptr) {
-        hid_close(events);
-    }
 }
 
 }  // namespace
@@ -179,27 +72,22 @@ TALVORE_EXPORT int Set_VIDPID(uint32_t vendorId, uint32_t productId) {
 TALVORE_EXPORT int Open_DevMonitor(const TalvoreWindow* window, uint32_t dataMessage,
                                    uint32_t statusMessage) {
     Driver& d = State();
-    d.StopMonitor();
-    unsigned short vendorId;
-    unsigned short productId;
+    d.monitor.Stop();
+    DeviceMonitor::Target target;
     {
         std::lock_guard lock(d.mutex);
-        d.window = window != nullptr ? *window : TalvoreWindow{};
-        d.dataMessage = dataMessage;
-        d.statusMessage = statusMessage;
-        vendorId = d.vendorId;
-        productId = d.productId;
+        target.vendorId = d.vendorId;
+        target.productId = d.productId;
     }
-    const bool present = !FindDevicePath(vendorId, productId).empty();
-    d.monitor = std::thread(MonitorLoop, &d, vendorId, productId, present);
+    target.window = window != nullptr ? *window : TalvoreWindow{};
+    target.dataMessage = dataMessage;
+    target.statusMessage = statusMessage;
+    d.monitor.Start(target, FindDevicePath(target.vendorId, target.productId));
     return 1;
 }
 
 TALVORE_EXPORT void Close_DevMonitor(void) {
-    Driver& d = State();
-    d.StopMonitor();
-    std::lock_guard lock(d.mutex);
-    d.window = TalvoreWindow{};
+    State().monitor.Stop();
 }
 
 TALVORE_EXPORT int Open_FeatureDevice(void) {
@@ -211,7 +99,7 @@ TALVORE_EXPORT int Open_FeatureDevice(void) {
     }
     const std::string path = FindDevicePath(d.vendorId, d.productId);
     if (!path.empty()) {
-        d.feature = OpenPath(path);
+        d.feature = OpenDevicePath(path);
     }
     return d.feature != nullptr ? 1 : 0;
 }

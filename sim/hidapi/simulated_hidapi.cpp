@@ -16,6 +16,7 @@
 #include <cstring>
 #include <cwchar>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -182,11 +183,16 @@ public:
         device->error = L"device disconnected during the transfer";
     }
 
-    // hidapi's read: -1 once the device is gone, 0 when nothing came within the timeout
-    // (negative: wait for as long as the device is there).
+    // hidapi's read: -1 once the device is gone or an injected failure is due, 0 when nothing
+    // came within the timeout (negative: wait for as long as the device is there).
     int Read(hid_device* device, unsigned char* data, std::size_t length, int milliseconds) {
         std::unique_lock lock(mutex_);
-        const auto ready = [&] { return !device->reports.empty() || !AliveLocked(device); };
+        const sim::Link link = device->interface->link;
+        const bool faultable = device->interface->CarriesReports();
+        const auto failureDue = [&] { return faultable && failReads_[LinkIndex(link)] > 0; };
+        const auto ready = [&] {
+            return failureDue() || !device->reports.empty() || !AliveLocked(device);
+        };
         if (milliseconds < 0) {
             changed_.wait(lock, ready);
         } else if (milliseconds > 0) {
@@ -194,6 +200,11 @@ public:
         }
         if (!AliveLocked(device)) {
             device->error = L"device disconnected";
+            return -1;
+        }
+        if (failureDue()) {
+            --failReads_[LinkIndex(link)];
+            device->error = L"Interrupted system call";
             return -1;
         }
         if (device->reports.empty()) {
@@ -208,6 +219,28 @@ public:
     void SetError(hid_device* device, const wchar_t* text) {
         std::lock_guard lock(mutex_);
         device->error = text;
+    }
+
+    void FailNextReads(sim::Link link, int count) {
+        {
+            std::lock_guard lock(mutex_);
+            failReads_[LinkIndex(link)] = std::max(count, 0);
+        }
+        changed_.notify_all();  // a read waiting now fails at once
+    }
+
+    void CountEnumeration(unsigned short productId) {
+        std::lock_guard lock(mutex_);
+        ++enumerations_[0];
+        if (productId != 0) {
+            ++enumerations_[productId];
+        }
+    }
+
+    uint64_t EnumerationCount(unsigned short productId) {
+        std::lock_guard lock(mutex_);
+        const auto it = enumerations_.find(productId);
+        return it != enumerations_.end() ? it->second : 0;
     }
 
 private:
@@ -251,6 +284,8 @@ private:
     std::condition_variable changed_;
     std::vector<hid_device*> handles_;
     uint64_t generations_[3] = {};
+    int failReads_[3] = {};
+    std::map<unsigned short, uint64_t> enumerations_;  // per product id; 0 counts them all
     int listener_ = 0;
 };
 
@@ -276,6 +311,14 @@ bool WaitForEventReaders(Link link, int count, std::chrono::milliseconds limit) 
     return Face().WaitForReaders(link, count, limit);
 }
 
+void FailNextReads(Link link, int count) {
+    Face().FailNextReads(link, count);
+}
+
+uint64_t EnumerationCount(unsigned short productId) {
+    return Face().EnumerationCount(productId);
+}
+
 }  // namespace sim
 
 extern "C" {
@@ -291,7 +334,7 @@ int hid_exit(void) {
 }
 
 hid_device_info* hid_enumerate(unsigned short vendor_id, unsigned short product_id) {
-    Face();
+    Face().CountEnumeration(product_id);
     hid_device_info* first = nullptr;
     hid_device_info** next = &first;
     for (const sim::UsbInterface& i : sim::kUsbInterfaces) {

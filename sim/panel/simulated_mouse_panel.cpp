@@ -315,6 +315,8 @@ QWidget* SimulatedMousePanel::BuildHoldings() {
     reportRate_ = Value(QStringLiteral("held_rate"));
     lighting_ = Value(QStringLiteral("held_lighting"));
     macros_ = Value(QStringLiteral("held_macros"));
+    colors_ = Value(QStringLiteral("held_colors"));
+    colors_->setTextFormat(Qt::RichText);
     lastEvent_ = Value(QStringLiteral("last_event"));
     lastEvent_->setText(QStringLiteral("none yet"));
 
@@ -329,8 +331,10 @@ QWidget* SimulatedMousePanel::BuildHoldings() {
     grid->addWidget(lighting_, 1, 1);
     grid->addWidget(Hint(QStringLiteral("Macros")), 1, 2);
     grid->addWidget(macros_, 1, 3);
-    grid->addWidget(Hint(QStringLiteral("Last event")), 2, 0);
-    grid->addWidget(lastEvent_, 2, 1, 1, 3);
+    grid->addWidget(Hint(QStringLiteral("Colours")), 2, 0);
+    grid->addWidget(colors_, 2, 1, 1, 3);
+    grid->addWidget(Hint(QStringLiteral("Last event")), 3, 0);
+    grid->addWidget(lastEvent_, 3, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     return Card(QStringLiteral("What the mouse holds"), grid);
@@ -405,6 +409,7 @@ void SimulatedMousePanel::SyncHoldings() {
     reportRate_->setText(ReportRateText(settings.rateCode));
     lighting_->setText(QStringLiteral("mode %1").arg(settings.lighting.mode));
     macros_->setText(QString::number(settings.macros.size()));
+    colors_->setText(ColorsText(settings.dpi, settings.lighting.color));
 }
 
 void SimulatedMousePanel::SyncTransfers() {

@@ -73,6 +73,7 @@ private:
     QLabel* reportRate_ = nullptr;
     QLabel* lighting_ = nullptr;
     QLabel* macros_ = nullptr;
+    QLabel* colors_ = nullptr;
     QLabel* lastEvent_ = nullptr;
     QListWidget* transfers_ = nullptr;
     QLabel* transferCount_ = nullptr;

@@ -44,6 +44,22 @@ QString DpiStageText(const DpiSettings& dpi) {
     return text;
 }
 
+QString ColorsText(const DpiSettings& dpi, const Rgb& lighting) {
+    const auto chip = [](const Rgb& c) {
+        return QStringLiteral("<span style=\"color:#%1%2%3\">■</span>")
+            .arg(c.r, 2, 16, QLatin1Char('0'))
+            .arg(c.g, 2, 16, QLatin1Char('0'))
+            .arg(c.b, 2, 16, QLatin1Char('0'));
+    };
+    QString text;
+    for (int k = 0; k < kStageCount; ++k) {
+        if ((dpi.stageMask >> k) & 1) {
+            text += chip(dpi.colors[static_cast<std::size_t>(k)]);
+        }
+    }
+    return text + QStringLiteral(" · light ") + chip(lighting);
+}
+
 QString ReportRateText(uint8_t rateCode) {
     if (rateCode == 0) {
         return QStringLiteral("code 0");

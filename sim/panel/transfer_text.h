@@ -19,6 +19,10 @@ QString TransferVerdict(const TransferLogEntry& entry);
 // "Stage 4 of 6 · 2400 DPI"; a stage outside the table shows without its DPI.
 QString DpiStageText(const DpiSettings& dpi);
 
+// The indicator colours of the stages in use and the lighting colour as coloured squares (rich
+// text), so a chosen colour can be seen arriving.
+QString ColorsText(const DpiSettings& dpi, const Rgb& lighting);
+
 // "4 ms · 250 Hz" for the rate codes 8, 4, 2, 1.
 QString ReportRateText(uint8_t rateCode);
 

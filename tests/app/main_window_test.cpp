@@ -71,6 +71,13 @@ TEST_F(MainWindowTest, AnUnknownLanguageIdGivesWayToTheUsersLanguageAndIsWritten
     EXPECT_FALSE(folder.ReadConfig().contains("lanId=5"));
 }
 
+TEST_F(MainWindowTest, ALanguageIdFollowedByOtherTextIsTakenAndTheFileLeftAsItIs) {
+    folder.WriteConfig("[SETTING]\r\nlanId=3x\r\n");
+    Open(folder.Platform());
+    EXPECT_EQ(window->LanguageId(), 3);
+    EXPECT_EQ(folder.ReadConfig(), QByteArray("[SETTING]\r\nlanId=3x\r\n"));
+}
+
 TEST_F(MainWindowTest, SwitchingTheLanguageReloadsKeyTextsAndTheConfigButNotTheTitle) {
     folder.WriteConfig("[SETTING]\nlanId=2\n");
     Open(folder.Platform());
@@ -106,6 +113,30 @@ TEST_F(MainWindowTest, TwoDpiChangesWithinTheirTimeShareOnePopup) {
     // Timer 52 closes the popup, and the window forgets it once it has ended.
     window->SendMessage(ui::kMsgTimer, 52);
     EXPECT_FALSE(window->HasTimer(52));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->DpiPopup() == nullptr; }, 2000));
+}
+
+// Timer 52 asks the popup to close, and it ends only on a later pass of the loop. A DPI change in
+// between must not go to the popup that is going away.
+TEST_F(MainWindowTest, ADpiChangeWhileThePopupIsEndingOpensANewOne) {
+    Open(folder.Platform());
+    window->SendMessage(kDpiPopup, 0, 16);
+    ASSERT_NE(window->DpiPopup(), nullptr);
+    window->SendMessage(ui::kMsgTimer, 52);
+    window->SendMessage(kDpiPopup, 0, 32);
+    QCoreApplication::processEvents();  // the closed popup's end, queued on the loop
+
+    CDPIMsg* shown = window->DpiPopup();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->IsVisible());
+    EXPECT_EQ(shown->DisplayText(), QStringLiteral("DPI :3200"));
+    EXPECT_EQ(window->TimerInterval(52), 2000);
+
+    // The next change goes to the popup on screen; its timer closes it.
+    window->SendMessage(kDpiPopup, 0, 8);
+    EXPECT_EQ(window->DpiPopup(), shown);
+    EXPECT_EQ(shown->DisplayText(), QStringLiteral("DPI :800"));
+    window->SendMessage(ui::kMsgTimer, 52);
     EXPECT_TRUE(QTest::qWaitFor([this] { return window->DpiPopup() == nullptr; }, 2000));
 }
 

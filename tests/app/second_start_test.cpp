@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -44,7 +45,12 @@ bool WaitForLine(QProcess& process, QByteArray& seen, const QByteArray& line) {
 TEST(SecondStart, ExitsWithOneAndTheRunningInstanceIsAskedToComeForward) {
     QTemporaryDir dir;
     ASSERT_TRUE(CopyProgramFolder(dir.path()));
+    // A runtime folder of this test's own: the two starts meet there and nowhere else, so parallel
+    // runs of this test and a program the user runs never take each other for the first.
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("QT_LOGGING_RULES"),
                QStringLiteral("talvore.program.info=true;talvore.window.info=true"));
@@ -55,6 +61,7 @@ TEST(SecondStart, ExitsWithOneAndTheRunningInstanceIsAskedToComeForward) {
     first.start(program, {});
     QByteArray firstLog;
     ASSERT_TRUE(WaitForLine(first, firstLog, "running")) << firstLog.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(runtime.filePath(QStringLiteral("Corvane TALVORE Mouse"))));
 
     QProcess second;
     second.setProcessEnvironment(env);

@@ -1,5 +1,7 @@
 // The demo folder's driver libraries, built on the simulated hidapi, loaded and called as the
 // program loads and calls them.
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -9,6 +11,7 @@
 
 #include "link/driver_library.h"
 #include "sim/hidapi/simulated_hidapi.h"
+#include "sim/hidapi/usb_catalog.h"
 #include "tests/sim/frame_bytes.h"
 #include "tests/sim/shared_mouse_fixture.h"
 
@@ -46,6 +49,29 @@ public:
             return false;
         });
         return found;
+    }
+
+    // The first message `message`, whatever its wParam, waiting for it to come.
+    std::optional<Posted> Next(uint32_t message) {
+        std::unique_lock lock(mutex_);
+        std::optional<Posted> found;
+        arrived_.wait_for(lock, kGuard, [&] {
+            const auto it = std::find_if(posted_.begin(), posted_.end(),
+                                         [&](const Posted& p) { return p.message == message; });
+            if (it != posted_.end()) {
+                found = *it;
+                posted_.erase(it);
+            }
+            return found.has_value();
+        });
+        return found;
+    }
+
+    // Whether a message `message` has come and not been taken, without waiting.
+    bool Has(uint32_t message) {
+        std::lock_guard lock(mutex_);
+        return std::any_of(posted_.begin(), posted_.end(),
+                           [&](const Posted& p) { return p.message == message; });
     }
 
 private:
@@ -196,6 +222,54 @@ TEST_F(DemoDrivers, TheReceiverStaysPresentWhileTheMouseBehindItSleeps) {
     mouse.SetReceiverPlugged(false);
     ASSERT_TRUE(inbox.Take(kReceiverStatus, 0));
     EXPECT_EQ(receiver().Send(rate), 0);
+}
+
+// A read that fails is not the end of the link's events: hidraw fails a read whose wait a signal
+// interrupted just as it fails one on a device that went away, and a cable pulled and pushed back
+// between two presence checks leaves every handle of the old device dead.
+
+TEST_F(DemoDrivers, AnInterruptedReadLosesNeitherTheLinkNorItsEvents) {
+    FailNextReads(Link::Cable, 1);
+    mouse.PressDpiButton();
+    ASSERT_TRUE(inbox.Take(kCableData, 0x1069));
+    mouse.PressDpiButton();
+    ASSERT_TRUE(inbox.Take(kCableData, 0x1069));
+    // The device never went away: nothing is reported and the program's handle still works.
+    EXPECT_FALSE(inbox.Has(kCableStatus));
+    EXPECT_EQ(cable().Send({0x06, 0x09, 0x01, 0x04, 0xFB, 0x00, 0x00, 0x00, 0x00}), 1);
+}
+
+TEST_F(DemoDrivers, AFastReplugIsReportedAsRemovalThenArrivalAndTheEventsComeBack) {
+    mouse.SetCablePlugged(false);
+    mouse.SetCablePlugged(true);
+    const auto removed = inbox.Next(kCableStatus);
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(removed->wParam, 0u);
+    const auto arrived = inbox.Next(kCableStatus);
+    ASSERT_TRUE(arrived);
+    EXPECT_EQ(arrived->wParam, 1u);
+
+    // The program's arrival steps bring a working feature handle.
+    ASSERT_EQ(cable().f().Open_FeatureDevice(), 1);
+    EXPECT_EQ(cable().Send({0x06, 0x09, 0x01, 0x04, 0xFB, 0x00, 0x00, 0x00, 0x00}), 1);
+    mouse.PressDpiButton();
+    ASSERT_TRUE(inbox.Take(kCableData, 0x1069));
+    EXPECT_FALSE(inbox.Has(kCableStatus));
+}
+
+TEST_F(DemoDrivers, AnEventBurstDoesNotRunThePresenceCheckAtEventRate) {
+    constexpr int kPresses = 200;
+    constexpr auto kPresencePeriod = std::chrono::milliseconds(500);
+    const uint64_t before = EnumerationCount(kCableProductId);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kPresses; ++i) {
+        mouse.PressDpiButton();
+        ASSERT_TRUE(inbox.Take(kCableData, 0x1069));
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    // However fast the events come, the device list is built once a presence period.
+    const auto enumerations = EnumerationCount(kCableProductId) - before;
+    EXPECT_LE(enumerations, static_cast<uint64_t>(elapsed / kPresencePeriod) + 2);
 }
 
 }  // namespace

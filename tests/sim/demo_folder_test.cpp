@@ -57,6 +57,8 @@ TEST(DemoFolder, TheSimulatedHidapiExportsOnlyHidapiAndTheMouse) {
                                  "sim::RemoveSharedMouseListener(",
                                  "sim::SetSharedMouseStatusPeriod(",
                                  "sim::WaitForEventReaders(",
+                                 "sim::FailNextReads(",
+                                 "sim::EnumerationCount(",
                                  "sim::SimulatedMouse::",
                                  "sim::LinkName(",
                                  "sim::FactorySettings("};

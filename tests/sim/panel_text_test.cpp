@@ -39,6 +39,18 @@ TEST(PanelTextTest, StageOutsideTheTableShowsNoDpi) {
     EXPECT_EQ(DpiStageText(dpi), QStringLiteral("Stage 9 of 7"));
 }
 
+TEST(PanelTextTest, ColoursShowTheStagesInUseAndTheLighting) {
+    DpiSettings dpi;
+    dpi.stageMask = 0x05;  // stages 1 and 3
+    dpi.colors[0] = {0xFF, 0x00, 0x0A};
+    dpi.colors[1] = {0x12, 0x34, 0x56};
+    dpi.colors[2] = {0x00, 0x80, 0xFF};
+    EXPECT_EQ(ColorsText(dpi, {0x01, 0x02, 0x03}),
+              QStringLiteral("<span style=\"color:#ff000a\">■</span>"
+                             "<span style=\"color:#0080ff\">■</span>"
+                             " · light <span style=\"color:#010203\">■</span>"));
+}
+
 TEST(PanelTextTest, RateCodesReadAsPeriodAndFrequency) {
     EXPECT_EQ(ReportRateText(8), QStringLiteral("8 ms · 125 Hz"));
     EXPECT_EQ(ReportRateText(1), QStringLiteral("1 ms · 1000 Hz"));

@@ -1,5 +1,5 @@
 // Tests of the shared simulated mouse start from the same state: cable and receiver plugged, the
-// mouse awake, Bluetooth away, acknowledgements on, no status ticker, an empty log.
+// mouse awake, Bluetooth away, acknowledgements on, no status ticker, no read faults, an empty log.
 #pragma once
 
 #include <chrono>
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/hidapi/shared_mouse.h"
+#include "sim/hidapi/simulated_hidapi.h"
 
 namespace sim::test {
 
@@ -22,6 +23,8 @@ protected:
         mouse.SetReceiverPlugged(true);
         mouse.SetMouseAwake(true);
         mouse.SetBluetoothConnected(false);
+        FailNextReads(Link::Cable, 0);
+        FailNextReads(Link::Receiver, 0);
         mouse.ClearLog();
     }
 

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -46,11 +48,25 @@ TEST_F(IniFileTest, ReadsDecimalValues) {
     EXPECT_EQ(ReadLanguage(), -7);
 }
 
-TEST_F(IniFileTest, ValueThatIsNotANumberGivesTheDefault) {
-    for (const char* text : {"[SETTING]\nlanId=\n", "[SETTING]\nlanId=two\n",
-                             "[SETTING]\nlanId=0x2\n", "[SETTING]\nlanId=99999999999\n"}) {
+TEST_F(IniFileTest, ValueThatDoesNotBeginWithANumberGivesTheDefault) {
+    for (const char* text :
+         {"[SETTING]\nlanId=\n", "[SETTING]\nlanId=two\n", "[SETTING]\nlanId=x3\n",
+          "[SETTING]\nlanId=+\n", "[SETTING]\nlanId=+-3\n", "[SETTING]\nlanId=- 3\n",
+          "[SETTING]\nlanId=99999999999\n"}) {
         Write(text);
         EXPECT_EQ(ReadLanguage(), -1) << text;
+    }
+}
+
+// Whatever follows the leading digits is not part of the number, as with a hand-added comment.
+TEST_F(IniFileTest, TheLeadingDigitsOfAValueCount) {
+    for (const auto& [text, value] : {std::pair{"[SETTING]\nlanId=3x\n", 3},
+                                      {"[SETTING]\nlanId= 2 ; English\n", 2},
+                                      {"[SETTING]\nlanId=+4\n", 4},
+                                      {"[SETTING]\nlanId=-2.5\n", -2},
+                                      {"[SETTING]\nlanId=0x2\n", 0}}) {
+        Write(text);
+        EXPECT_EQ(ReadLanguage(), value) << text;
     }
 }
 

@@ -1,8 +1,12 @@
 #include "sys/single_instance.h"
 
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <memory>
@@ -14,11 +18,32 @@ namespace {
 // Generous bounds for a loaded machine; nothing is asserted about how long a step takes.
 constexpr int kWaitMs = 20000;
 
+// The environment of a start: the runtime folder it is given (none when empty) and its own temp
+// folder.
+QProcessEnvironment StartEnvironment(const QString& runtimeFolder, const QString& tempFolder) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (!runtimeFolder.isEmpty()) {
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
+    }
+    env.insert(QStringLiteral("TMPDIR"), tempFolder);
+    return env;
+}
+
 class SingleInstanceTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        ASSERT_TRUE(runtime_.isValid());
+        ASSERT_TRUE(temp_.isValid());
+        env_ = StartEnvironment(runtime_.path(), temp_.path());
+    }
+
     // A name of its own for each test, so tests never meet each other or a running program.
     const QString name_ =
         QStringLiteral("talvore-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    QTemporaryDir runtime_;  // created closed to others, as a user's runtime folder is
+    QTemporaryDir temp_;
+    QProcessEnvironment env_;  // of the next start
 
     void TearDown() override {
         for (auto& process : processes_) {
@@ -32,6 +57,7 @@ protected:
     QProcess& Start() {
         processes_.push_back(std::make_unique<QProcess>());
         QProcess& process = *processes_.back();
+        process.setProcessEnvironment(env_);
         process.start(QStringLiteral(TALVORE_PROBE), {name_});
         EXPECT_TRUE(process.waitForStarted(kWaitMs));
         return process;
@@ -65,12 +91,37 @@ protected:
 
 }  // namespace
 
-TEST(SingleInstanceName, CarriesTheInstanceNameAndTheUser) {
-    const QString name = SingleInstance::ServerNameFor(QString::fromLatin1(kInstanceName));
-    EXPECT_TRUE(name.startsWith(QStringLiteral("Corvane TALVORE Mouse-")));
-    bool isNumber = false;
-    name.mid(name.lastIndexOf(QLatin1Char('-')) + 1).toUInt(&isNumber);
-    EXPECT_TRUE(isNumber);
+// The address depends on the user and the runtime folder only. A runtime folder that others may
+// enter is not used: anyone could put a socket there that the program would obey.
+TEST(SingleInstanceAddress, IsInThePrivateRuntimeFolderOrAnAbstractNameWithTheUser) {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QString instance = QString::fromLatin1(kInstanceName);
+
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    SingleInstance::Address address = SingleInstance::AddressFor(instance);
+    EXPECT_FALSE(address.abstractNamespace);
+    EXPECT_EQ(address.name, runtime.path() + QStringLiteral("/Corvane TALVORE Mouse"));
+
+    const QString abstractName =
+        QStringLiteral("Corvane TALVORE Mouse-") + QString::number(getuid());
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadOther | QFile::ExeOther);
+    address = SingleInstance::AddressFor(instance);
+    EXPECT_TRUE(address.abstractNamespace);
+    EXPECT_EQ(address.name, abstractName);
+
+    for (const char* unusable : {"", "relative/folder", "/no/such/folder"}) {
+        qputenv("XDG_RUNTIME_DIR", unusable);
+        address = SingleInstance::AddressFor(instance);
+        EXPECT_TRUE(address.abstractNamespace) << unusable;
+        EXPECT_EQ(address.name, abstractName) << unusable;
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+    if (saved.isNull()) {
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
 }
 
 TEST_F(SingleInstanceTest, SecondStartSignalsTheFirstAndExitsWithOne) {
@@ -92,11 +143,23 @@ TEST_F(SingleInstanceTest, SocketLeftByACrashedInstanceIsTakenOver) {
     QProcess& crashed = StartFirst();
     crashed.kill();  // SIGKILL: no chance to remove its socket
     ASSERT_TRUE(crashed.waitForFinished(kWaitMs));
-    const QString socketPath =
-        QDir::tempPath() + QLatin1Char('/') + SingleInstance::ServerNameFor(name_);
-    EXPECT_TRUE(QFileInfo::exists(socketPath));
+    EXPECT_TRUE(QFileInfo::exists(runtime_.filePath(name_)));
 
     QProcess& next = StartFirst();
     StartSecond();
     ExpectSignalledAndDone(next);
+}
+
+// Two starts of one user meet whatever their temp folders, with a runtime folder and without one.
+TEST_F(SingleInstanceTest, StartsWithDifferentTempFoldersMeet) {
+    QTemporaryDir otherTemp;
+    ASSERT_TRUE(otherTemp.isValid());
+    for (const QString& runtime : {runtime_.path(), QString()}) {
+        SCOPED_TRACE(runtime.isEmpty() ? "no runtime folder" : "a runtime folder");
+        env_ = StartEnvironment(runtime, temp_.path());
+        QProcess& first = StartFirst();
+        env_ = StartEnvironment(runtime, otherTemp.path());
+        StartSecond();
+        ExpectSignalledAndDone(first);
+    }
 }

@@ -267,9 +267,9 @@ TEST(MainLayout, EffectNamesFollowTheLanguage) {
 }
 
 // Single-line texts shorter than they need are cut off; long Russian texts catch this first.
-TEST(MainLayout, TextsFitInEveryLanguage) {
+void ExpectTextsFit(const char* file) {
     for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
-        auto w = Open(QStringLiteral("main.xml"), language);
+        auto w = Open(QString::fromLatin1(file), language);
         QWidget* root = w->RootWidget();
         root->show();
         root->layout()->activate();
@@ -289,10 +289,14 @@ TEST(MainLayout, TextsFitInEveryLanguage) {
             }
             widget->ensurePolished();
             EXPECT_GE(widget->width(), widget->sizeHint().width())
-                << language << ": " << widget->objectName().toStdString() << " \""
+                << file << ", " << language << ": " << widget->objectName().toStdString() << " \""
                 << text.toStdString() << "\"";
         }
     }
+}
+
+TEST(MainLayout, TextsFitInEveryLanguage) {
+    ExpectTextsFit("main.xml");
 }
 
 TEST(SmallLayouts, TrayMenu) {
@@ -330,6 +334,36 @@ TEST(SmallLayouts, ProfileNameDialog) {
     for (const char* button : {"btn_ok", "btn_cancel", "btn_exit"}) {
         w->Require<Button>(QString::fromLatin1(button));
     }
+}
+
+TEST(SmallLayouts, ColourDialog) {
+    auto w = Open(QStringLiteral("DpiColorDialog.xml"));
+    EXPECT_EQ(w->RootWidget()->size(), QSize(250, 200));
+    const Palette palette = w->Require<Palette>(QStringLiteral("ColorPallet"));
+    if (const QWidget* widget = palette.Widget()) {
+        EXPECT_GE(widget->minimumWidth(), 100);
+    }
+    w->Require<Control>(QStringLiteral("color_show_control"));
+    for (const char* box : {"r_edit", "g_edit", "b_edit"}) {
+        const Edit edit = w->Require<Edit>(QString::fromLatin1(box));
+        if (const auto* line = w->WidgetOf<QLineEdit>(edit)) {
+            EXPECT_GE(line->maxLength(), 3) << box;  // room for "255" and "-5"
+        }
+    }
+    for (int i = 1; i <= 16; ++i) {
+        ExpectSwatch(*w, WindowImplBase::FormatName(QStringLiteral("mouse_dpi_color_%d"), i));
+    }
+    EXPECT_TRUE(w->FindOptional<Control>(QStringLiteral("mouse_dpi_color_17")).IsNull());
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("confirm_btn")).TextKey(),
+              QStringLiteral("ok_text"));
+    EXPECT_EQ(w->Require<Button>(QStringLiteral("cancel_btn")).TextKey(),
+              QStringLiteral("cancel_text"));
+}
+
+TEST(SmallLayouts, DialogTextsFitInEveryLanguage) {
+    ExpectTextsFit("DpiColorDialog.xml");
+    ExpectTextsFit("MS/MS_1/profilename.xml");
+    ExpectTextsFit("msg.xml");
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+// The profile section of the settings page: the list of profile names, which always stands
+// row for row beside the profile store, and its add, delete, rename, reset, import and export
+// buttons with their dialogs.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QString>
+
+#include "ui/controls.h"
+#include "ui/file_dialogs.h"
+
+class ProfileStore;
+class WindowImplBase;
+
+// The file dialogs' choice for profile files.
+const FileFilter& ProfileFileFilter();
+
+class ProfileList {
+public:
+    // What the page does for the list: show the current profile and ask for an apply.
+    struct PageHooks {
+        std::function<void()> refreshPage;
+        std::function<void()> requestApply;
+    };
+
+    // `owner` owns the dialogs; `list` is the page's list of names.
+    ProfileList(ProfileStore& store, WindowImplBase& owner, ListBox list, PageHooks hooks);
+
+    // One row per profile in store order, the stored selection shown without a notification.
+    void Fill();
+    // The list's "itemselect": that profile becomes current, is shown and sent whole.
+    void Select(int index);
+
+    void Add();
+    void Delete();
+    void Rename();
+    void Reset();
+    void Import();
+    void Export();
+
+private:
+    // The name dialog under its caption; nothing when the user cancelled.
+    std::optional<QString> AskName(const QString& titleKey);
+    int Warn(const QString& messageKey, bool confirm);
+
+    ProfileStore& store_;
+    WindowImplBase& owner_;
+    ListBox list_;
+    PageHooks hooks_;
+};
