@@ -1,4 +1,5 @@
 // Layouts are Qt Designer files read at run time; our own widgets are created by class name.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QUiLoader>
@@ -11,6 +12,8 @@ namespace {
 
 class LayoutLoader final : public QUiLoader {
 public:
+    explicit LayoutLoader(QObject* parent) : QUiLoader(parent) {}
+
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
         if (className == QLatin1String("ColorPalette")) {
             auto* palette = new ColorPalette(parent);
@@ -20,6 +23,20 @@ public:
         return QUiLoader::createWidget(className, parent, name);
     }
 };
+
+// One loader for the whole run. QUiLoader loads every Qt Designer widget plugin it finds under
+// the library paths when it is made; our layouts use none, and the one Debian ships (the Qt Quick
+// widget) brings Qt Quick and QML with it. So it is made while the library paths are empty.
+LayoutLoader& Loader() {
+    static LayoutLoader* loader = [] {
+        const QStringList libraryPaths = QCoreApplication::libraryPaths();
+        QCoreApplication::setLibraryPaths({});
+        auto* made = new LayoutLoader(qApp);
+        QCoreApplication::setLibraryPaths(libraryPaths);
+        return made;
+    }();
+    return *loader;
+}
 
 }  // namespace
 
@@ -32,7 +49,7 @@ QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error) {
         *error = QStringLiteral("cannot open %1: %2").arg(path, in.errorString());
         return nullptr;
     }
-    LayoutLoader loader;
+    LayoutLoader& loader = Loader();
     loader.setWorkingDirectory(QDir(UiApplication::SkinFolder()));
     QWidget* root = loader.load(&in, parent);
     if (root == nullptr) {

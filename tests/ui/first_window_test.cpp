@@ -1,6 +1,6 @@
 // The first window of a run: the theme waits until its layout is built and then styles it, so it
 // must look exactly like every later window; a theme loaded while no window comes still takes
-// effect.
+// effect; and layouts load without Qt Designer's widget plugins, the library paths untouched.
 // Each case runs in a process of its own (ctest runs every case alone), so "first" holds.
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -79,6 +79,31 @@ TEST(FirstWindow, ThemeWithoutAWindowTakesEffectOnceTheEventLoopRuns) {
     ASSERT_TRUE(
         UiApplication::LoadTheme(QStringLiteral(TALVORE_SOURCE_DIR "/res/skins/theme.qss")));
     EXPECT_FALSE(qApp->styleSheet().isEmpty());
+}
+
+bool DesignerPluginLoaded() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    return maps.readAll().contains("/designer/");
+}
+
+TEST(FirstWindow, LayoutsLoadWithoutDesignerPluginsAndTheirImagesStillShow) {
+    EnsureApp();
+    UiApplication::SetSkinFolder(QStringLiteral(TALVORE_SOURCE_DIR "/res"));
+    const QStringList libraryPaths = QCoreApplication::libraryPaths();
+
+    const auto window = OpenMainWindow();
+    EXPECT_EQ(QCoreApplication::libraryPaths(), libraryPaths);
+    EXPECT_FALSE(DesignerPluginLoaded());
+    // Images of the layout come through the image plugins, which still load.
+    auto* battery = window->RootWidget()->findChild<QLabel*>(QStringLiteral("battery_icon"));
+    ASSERT_NE(battery, nullptr);
+    EXPECT_FALSE(battery->pixmap().isNull());
+    // A second layout uses the same loader.
+    EXPECT_TRUE(OpenMainWindow()->IsWindow());
+    EXPECT_FALSE(DesignerPluginLoaded());
 }
 
 }  // namespace
