@@ -163,8 +163,9 @@ int main(int argc, char** argv) {
     log.Step("window from main.xml, its controls, the device half, language, tray, profiles");
     window.CenterWindow();
     if (panel) {
-        sim::ShowSimulatedMousePanel(window.RootWidget(), folder + QStringLiteral("res/skins"));
-        log.Step("simulated mouse's control panel");
+        sim::ShowSimulatedMousePanelAfterFirstFrame(window.RootWidget(),
+                                                    folder + QStringLiteral("res/skins"));
+        log.Step("simulated mouse's control panel (opens after the first frame)");
     }
     FirstFrame frame(log, window.RootWidget());
     app.MessageLoop();
