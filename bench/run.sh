@@ -47,6 +47,7 @@ done
 cp -r "$work/demo" "$work/demo100"
 "$bench/make_profiles" "$work/demo100" 100
 cp -r "$work/demo" "$work/latency"
+cp -r "$work/demo100" "$work/latency100"
 
 dirty=
 if ! git -C "$src" diff --quiet HEAD 2>/dev/null; then
@@ -96,6 +97,8 @@ xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" bash -c '
         "$bench/startup_steps" "$work/demo" --panel --out "$results/steps-$i.json" >/dev/null
     done
     "$bench/ui_latency_probe" "$work/latency" --seconds 10 --out "$results/latency.json" >/dev/null
+    "$bench/ui_latency_probe" "$work/latency100" --seconds 10 --out "$results/latency-100.json" \
+        >/dev/null
 ' 2> >(grep -v -e '^talvore\.' -e '^round ' >&2 || true)
 
 echo "Load average (1, 5, 15 min) at the end: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$results/machine.txt"
