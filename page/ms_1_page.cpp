@@ -20,10 +20,6 @@ namespace {
 
 constexpr int kSliderDebounceMs = 500;
 constexpr int kLightingDebounceMs = 200;
-// The last button position cannot be reassigned from its menu.
-constexpr int kLastAssignableButton = 16;
-// Buttons 0..15 must keep at least one left click among them.
-constexpr int kLeftClickRuleButtons = 16;
 
 std::unique_ptr<KeyboardLayout> UserKeyboardLayout() {
     auto us = std::make_shared<UsKeyboardLayout>();
@@ -51,6 +47,7 @@ CMS_1_Page::CMS_1_Page(PagePlatform platform)
       layout_(UserKeyboardLayout()),
       store_(DataFolderOf(platform_.programFolder), LanguageManager::Instance()),
       view_(controls_, LanguageManager::Instance(), *layout_),
+      buttons_(controls_, store_, view_, *layout_, LanguageManager::Instance()),
       deviceView_(controls_, [this] { UpdateLightRows(); }) {
     Route(QStringLiteral("click"), this, &CMS_1_Page::OnClick);
     Route(QStringLiteral("selectchanged"), this, &CMS_1_Page::OnSelectChanged);
@@ -68,6 +65,7 @@ CMS_1_Page::~CMS_1_Page() {
 void CMS_1_Page::SetWindow(WindowImplBase* window, const HookTable* hooks) {
     window_ = window;
     hooks_ = hooks;
+    buttons_.SetWindow(window, hooks);
 }
 
 void CMS_1_Page::Init() {
@@ -192,7 +190,7 @@ void CMS_1_Page::RequestApply() {
 }
 
 void CMS_1_Page::OnMenuCommand(const QString& itemName) {
-    AssignFunction(itemName);
+    buttons_.AssignFunction(itemName);
 }
 
 bool CMS_1_Page::EditCurrent(const std::function<void(ProfileRecord&)>& edit) {
@@ -228,42 +226,6 @@ void CMS_1_Page::OpenDesktopMouseSettings() {
     }
 }
 
-void CMS_1_Page::AssignFunction(const QString& itemName) {
-    const int button = currentButton_;
-    if (button > kLastAssignableButton) {
-        return;
-    }
-    const uint8_t code = FunctionOfMenuItem(itemName).value_or(kFunctionLeftClick);
-    if (code == kFunctionShortcut || code == kFunctionMacro) {
-        // These need the shortcut and macro dialogs, which this page does not open yet.
-        qCInfo(lcPage) << "no dialog for" << itemName;
-        return;
-    }
-    bool keepsLeftClick = false;
-    const bool loaded = EditCurrent([&](ProfileRecord& record) {
-        ProfileSlot& slot = ActiveSlot(record);
-        for (int j = 0; j < kLeftClickRuleButtons; ++j) {
-            const uint8_t c = j == button ? code : slot.buttons[j].functionCode;
-            keepsLeftClick = keepsLeftClick || c == kFunctionLeftClick;
-        }
-        if (keepsLeftClick) {
-            slot.buttons[button].functionCode = code;
-            MirrorButton(record, button);
-        }
-    });
-    if (!loaded) {
-        return;
-    }
-    if (!keepsLeftClick) {
-        qCInfo(lcPage) << "the last left click stays";  // the warning box comes with the dialogs
-        return;
-    }
-    PostApplyRequest();
-    if (const auto record = store_.TakeSnapshotOfCurrent()) {
-        view_.ShowButtonLabel(button, ActiveSlot(*record).buttons[button]);
-    }
-}
-
 // The first control that matches handles the click.
 void CMS_1_Page::OnClick(const Notification& n) {
     const Control& c = n.sender;
@@ -293,7 +255,7 @@ void CMS_1_Page::OnClick(const Notification& n) {
     } else if (const int stage = IndexIn(controls_.btnDpiColor, c); stage >= 0) {
         swatches_->ChooseDpiColor(controls_.btnDpiColor[static_cast<std::size_t>(stage)], stage);
     } else if (const int k = IndexIn(controls_.btnKey, c); k >= 0) {
-        currentButton_ = k;  // the function menu of button k opens here
+        buttons_.OpenButtonMenu(k);
     }
 }
 

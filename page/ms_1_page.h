@@ -10,6 +10,7 @@
 
 #include "link/driver_functions.h"
 #include "macro/keyboard_layout.h"
+#include "page/button_assignment.h"
 #include "page/device_links.h"
 #include "page/page_controls.h"
 #include "page/page_device_view.h"
@@ -60,6 +61,7 @@ public:
     const PageControls& Controls() const { return controls_; }
     DeviceLinks* Links() { return links_.get(); }
     const HookTable* Hooks() const { return hooks_; }
+    ButtonAssignment& Buttons() { return buttons_; }
 
 private:
     void OnClick(const Notification& n);
@@ -70,7 +72,6 @@ private:
     void OnTimer(const Notification& n);
 
     void OpenDesktopMouseSettings();
-    void AssignFunction(const QString& itemName);
     void UpdateLightRows();
     // Runs edit on the displayed slot of the current profile under the store's lock.
     bool EditCurrent(const std::function<void(ProfileRecord&)>& edit);
@@ -84,10 +85,10 @@ private:
     PageControls controls_;
     ProfileStore store_;
     SettingsView view_;
+    ButtonAssignment buttons_;
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
     std::unique_ptr<ProfileList> profiles_;
     std::unique_ptr<ColorSwatches> swatches_;
     std::unique_ptr<DeviceLinks> links_;
-    int currentButton_ = 0;
 };

@@ -79,14 +79,26 @@ void SettingsView::ShowButtonLabel(int button, const ButtonEntry& entry) {
         return;
     }
     Button& label = c_.btnKey[static_cast<std::size_t>(button)];
+    QString text;  // composed labels are plain texts; the others follow the language
+    QString key;
     if (entry.functionCode == kFunctionShortcut) {
-        label.SetText(ShortcutText(entry));
+        text = ShortcutText(entry);
     } else if (entry.functionCode == kFunctionMacro) {
-        label.SetText(texts_.Text(QStringLiteral("assign_macro_text")) +
-                      FieldToString(entry.macroName));
-    } else if (const QString key = FunctionTextKey(entry.functionCode); !key.isEmpty()) {
+        text = texts_.Text(QStringLiteral("assign_macro_text")) + FieldToString(entry.macroName);
+    } else {
+        key = FunctionTextKey(entry.functionCode);
+    }
+    if (!key.isEmpty()) {
         label.SetTextKey(key);
     } else {
-        label.SetText(QString());
+        // A macro name or key combination can be longer than the row: it is cut with "…" and
+        // stays whole in the tooltip.
+        label.SetElidedText(text);
     }
+    // A function without a name keeps an empty label; the theme shows a dimmed dash in the row
+    // and the tooltip says why, so the row does not read as a blank box.
+    const bool named = !key.isEmpty() || entry.functionCode == kFunctionShortcut ||
+                       entry.functionCode == kFunctionMacro;
+    label.SetStyleState("function", named ? QString() : QStringLiteral("none"));
+    label.SetToolTip(named ? text : texts_.Text(QStringLiteral("unnamed_function_text")));
 }

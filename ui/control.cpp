@@ -6,10 +6,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QVariant>
 #include <QWidget>
 
 #include "ui/bk_image.h"
+#include "ui/elided_text.h"
 #include "ui/ui_internal.h"
 
 namespace {
@@ -58,6 +60,7 @@ bool Control::IsEnabled() const {
 
 void Control::SetText(const QString& text) {
     if (QWidget* w = Widget()) {
+        ui_internal::StopEliding(w);
         w->setProperty(kTextKeyProperty, QVariant());
         ui_internal::SetWidgetText(w, text);
     }
@@ -65,11 +68,23 @@ void Control::SetText(const QString& text) {
 
 QString Control::Text() const {
     const QWidget* w = Widget();
-    return w == nullptr ? QString() : ui_internal::WidgetText(w);
+    if (w == nullptr) {
+        return QString();
+    }
+    const QString full = ui_internal::FullText(w);
+    return full.isNull() ? ui_internal::WidgetText(w) : full;
+}
+
+void Control::SetElidedText(const QString& text) {
+    if (QWidget* w = Widget()) {
+        w->setProperty(kTextKeyProperty, QVariant());
+        ui_internal::SetElidedText(w, text);
+    }
 }
 
 void Control::SetTextKey(const QString& key) {
     if (QWidget* w = Widget()) {
+        ui_internal::StopEliding(w);
         w->setProperty(kTextKeyProperty, key);
         ui_internal::SetWidgetText(w, ui_internal::DisplayText(key));
     }
@@ -134,6 +149,11 @@ void Control::SetFixedHeight(int height) {
     }
 }
 
+QString Control::ToolTip() const {
+    const QWidget* w = Widget();
+    return w == nullptr ? QString() : w->toolTip();
+}
+
 QRect Control::Geometry() const {
     const QWidget* w = Widget();
     if (w == nullptr) {
@@ -151,6 +171,23 @@ void Control::SetUserData(const QString& data) {
     if (QWidget* w = Widget()) {
         w->setProperty(kUserDataProperty, data);
     }
+}
+
+void Control::SetStyleState(const char* name, const QString& value) {
+    QWidget* w = Widget();
+    if (w == nullptr || StyleState(name) == value) {
+        return;
+    }
+    w->setProperty(name, value.isEmpty() ? QVariant() : QVariant(value));
+    // Style sheets match properties when a widget is polished: polish it again for the new state.
+    w->style()->unpolish(w);
+    w->style()->polish(w);
+    w->update();
+}
+
+QString Control::StyleState(const char* name) const {
+    const QWidget* w = Widget();
+    return w == nullptr ? QString() : w->property(name).toString();
 }
 
 QWidget* Control::FindChildWidget(const QString& name, bool (*accepts)(const QWidget*),

@@ -41,11 +41,15 @@ public:
     // A plain text: shown as given and kept over a language switch.
     void SetText(const QString& text);
     QString Text() const;
+    // A plain text that may be longer than the control: shown cut with "…" to the control's
+    // width, and cut again when the control is resized. Text() gives the whole text.
+    void SetElidedText(const QString& text);
     // A language key: the control shows the key's text in the current language and follows
     // every language switch. A key missing from the language file shows the key itself.
     void SetTextKey(const QString& key);
     QString TextKey() const;
     void SetToolTip(const QString& text);
+    QString ToolTip() const;
 
     // Background colour as 0xAARRGGBB.
     void SetBkColor(quint32 argb);
@@ -64,6 +68,12 @@ public:
     // The free "userData" property (menu items carry one).
     QString UserData() const;
     void SetUserData(const QString& data);
+
+    // A state the theme's rules select on, as a dynamic property of the widget
+    // (QPushButton[function="none"] { ... }); the control takes the matching look at once. An
+    // empty value removes the state.
+    void SetStyleState(const char* name, const QString& value);
+    QString StyleState(const char* name) const;
 
     // A named control inside this one (a list row's sub-controls). Null when missing or of
     // another kind; reported like a failed window lookup.

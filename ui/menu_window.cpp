@@ -56,6 +56,10 @@ bool MenuWindow::IsOpen() const {
     return impl_->root != nullptr && impl_->root->isVisible();
 }
 
+QString MenuWindow::LayoutFile() const {
+    return impl_->layoutFile;
+}
+
 void MenuWindow::Close() {
     if (impl_->root != nullptr) {
         impl_->root->hide();

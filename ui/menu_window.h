@@ -45,6 +45,8 @@ public:
     bool Create(WindowImplBase* receiver, const QString& layoutFile, QPoint point,
                 unsigned alignment);
     bool IsOpen() const;
+    // The layout the menu was built from.
+    QString LayoutFile() const;
     void Close();
 
     int VisibleItemCount() const;

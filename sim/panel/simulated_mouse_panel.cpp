@@ -52,6 +52,7 @@ QIcon VerdictDot(QColor color) {
 const char* const kPanelSheet = R"(
 QLabel[role="cardtitle"] { font-size: 10pt; font-weight: 600; color: #f3f6fa; }
 QLabel[role="value"] { color: #e6eaf0; }
+QLabel[role="buttonfunction"] { color: #e6eaf0; font-size: 8pt; }
 QListWidget#transfers { font-family: monospace; font-size: 8pt; }
 QListWidget#transfers::item { padding: 3px 6px; }
 QPushButton { padding: 5px 12px; }
@@ -337,6 +338,20 @@ QWidget* SimulatedMousePanel::BuildHoldings() {
     grid->addWidget(colors_, 2, 1, 1, 3);
     grid->addWidget(Hint(QStringLiteral("Last event")), 3, 0);
     grid->addWidget(lastEvent_, 3, 1, 1, 3);
+    grid->addWidget(Hint(QStringLiteral("Buttons")), 4, 0, Qt::AlignTop);
+    // Each button's function in a fixed grid, six rows of three, so the card keeps its size.
+    auto* buttons = new QGridLayout;
+    buttons->setHorizontalSpacing(10);
+    buttons->setVerticalSpacing(0);
+    constexpr int kButtonRows = 6;
+    for (int j = 0; j < kButtonCount; ++j) {
+        auto* label = new QLabel;
+        label->setObjectName(QStringLiteral("held_button_%1").arg(j + 1));
+        label->setProperty("role", QStringLiteral("buttonfunction"));
+        buttons_[static_cast<std::size_t>(j)] = label;
+        buttons->addWidget(label, j % kButtonRows, j / kButtonRows);
+    }
+    grid->addLayout(buttons, 4, 1, 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     return Card(QStringLiteral("What the mouse holds"), grid);
@@ -348,7 +363,7 @@ QWidget* SimulatedMousePanel::BuildTransfers() {
     transfers_->setSelectionMode(QAbstractItemView::SingleSelection);
     transfers_->setWordWrap(true);
     transfers_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    transfers_->setMinimumHeight(180);
+    transfers_->setMinimumHeight(100);
     transfers_->setIconSize(QSize(10, 10));
     acceptedDot_ = VerdictDot(QColor(0x2e, 0xc4, 0xdc));
     rejectedDot_ = VerdictDot(QColor(0xe5, 0x48, 0x4d));
@@ -412,6 +427,10 @@ void SimulatedMousePanel::SyncHoldings() {
     lighting_->setText(QStringLiteral("mode %1").arg(settings.lighting.mode));
     macros_->setText(QString::number(settings.macros.size()));
     colors_->setText(ColorsText(settings.dpi, settings.lighting.color));
+    for (std::size_t j = 0; j < buttons_.size(); ++j) {
+        buttons_[j]->setText(
+            QStringLiteral("%1  %2").arg(j + 1).arg(ButtonFunctionText(settings.buttons[j])));
+    }
 }
 
 void SimulatedMousePanel::SyncTransfers() {

@@ -2,6 +2,8 @@
 // buttons, set its battery, inject faults, and watch what it holds and the transfers it received.
 #pragma once
 
+#include <array>
+
 #include <QIcon>
 #include <QString>
 #include <QWidget>
@@ -74,6 +76,7 @@ private:
     QLabel* lighting_ = nullptr;
     QLabel* macros_ = nullptr;
     QLabel* colors_ = nullptr;
+    std::array<QLabel*, kButtonCount> buttons_{};
     QLabel* lastEvent_ = nullptr;
     QListWidget* transfers_ = nullptr;
     QLabel* transferCount_ = nullptr;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include <QStringList>
+
 namespace sim {
 
 QString ShortHex(const std::vector<uint8_t>& bytes, int shown) {
@@ -72,6 +74,58 @@ QString EventText(Link link, uint16_t key, uint16_t value) {
         .arg(key, 4, 16, QLatin1Char('0'))
         .arg(value, 4, 16, QLatin1Char('0'))
         .arg(QString::fromLatin1(LinkName(link)));
+}
+
+namespace {
+
+struct NamedFunction {
+    uint8_t t1;
+    const char* name;
+};
+
+// The device's functions (the first byte a button is sent as) that have a short name here.
+constexpr NamedFunction kNamedFunctions[] = {
+    {0x01, "off"},          {0x02, "left click"},  {0x03, "right click"},   {0x04, "middle click"},
+    {0x05, "back"},         {0x06, "forward"},     {0x07, "double click"},  {0x08, "fire"},
+    {0x09, "scroll up"},    {0x0A, "scroll down"}, {0x0B, "tilt left"},     {0x0C, "tilt right"},
+    {0x0D, "DPI cycle"},    {0x0E, "DPI up"},      {0x0F, "DPI down"},      {0x10, "sniper"},
+    {0x15, "player"},       {0x16, "previous"},    {0x17, "next"},          {0x18, "play/pause"},
+    {0x19, "stop"},         {0x1A, "mute"},        {0x1B, "volume up"},     {0x1C, "volume down"},
+    {0x1D, "calculator"},   {0x1E, "mail"},        {0x20, "web forward"},   {0x21, "web back"},
+    {0x22, "web stop"},     {0x23, "computer"},    {0x24, "refresh"},       {0x25, "web home"},
+    {0x26, "web search"},   {0x29, "light cycle"}, {0x34, "profile cycle"}, {0x35, "profile up"},
+    {0x36, "profile down"}, {0x3D, "zoom in"},     {0x3E, "zoom out"},
+};
+
+constexpr uint8_t kKeyCombination = 0x11;
+constexpr uint8_t kMacro = 0x12;
+
+}  // namespace
+
+QString ButtonFunctionText(const ButtonFunction& function) {
+    if (function.t1 == kKeyCombination) {
+        static const char* const kModifiers[] = {"Ctrl", "Shift", "Alt", "Win"};
+        QStringList modifiers;
+        for (int bit = 0; bit < 4; ++bit) {
+            if ((function.t2 >> bit) & 1) {
+                modifiers << QLatin1String(kModifiers[bit]);
+            }
+        }
+        QString text = QStringLiteral("keys ");
+        if (!modifiers.isEmpty()) {
+            text += modifiers.join(QLatin1Char('+')) + QLatin1Char(' ');
+        }
+        return text + QStringLiteral("0x%1").arg(function.t3, 2, 16, QLatin1Char('0'));
+    }
+    if (function.t1 == kMacro) {
+        return QStringLiteral("macro %1").arg(function.t3);
+    }
+    for (const NamedFunction& named : kNamedFunctions) {
+        if (named.t1 == function.t1) {
+            return QLatin1String(named.name);
+        }
+    }
+    return QStringLiteral("function 0x%1").arg(function.t1, 2, 16, QLatin1Char('0'));
 }
 
 }  // namespace sim

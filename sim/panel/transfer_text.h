@@ -26,6 +26,10 @@ QString ColorsText(const DpiSettings& dpi, const Rgb& lighting);
 // "4 ms · 250 Hz" for the rate codes 8, 4, 2, 1.
 QString ReportRateText(uint8_t rateCode);
 
+// What a button does, from the three bytes it was sent as: "left click", "keys Ctrl+Shift 0x06",
+// "macro 7", or "function 0x3C" for a function without a short name.
+QString ButtonFunctionText(const ButtonFunction& function);
+
 // "0x1069 = 4 over the receiver".
 QString EventText(Link link, uint16_t key, uint16_t value);
 

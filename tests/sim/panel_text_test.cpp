@@ -59,6 +59,16 @@ TEST(PanelTextTest, RateCodesReadAsPeriodAndFrequency) {
               QStringLiteral("0x4069 = 0x5a01 over the bluetooth"));
 }
 
+TEST(PanelTextTest, ButtonFunctionsReadFromTheirThreeBytes) {
+    EXPECT_EQ(ButtonFunctionText({0x02, 0x00, 0x00}), QStringLiteral("left click"));
+    EXPECT_EQ(ButtonFunctionText({0x11, 0x03, 0x06}), QStringLiteral("keys Ctrl+Shift 0x06"));
+    EXPECT_EQ(ButtonFunctionText({0x11, 0x00, 0x3E}), QStringLiteral("keys 0x3e"));
+    EXPECT_EQ(ButtonFunctionText({0x11, 0x0F, 0x00}),
+              QStringLiteral("keys Ctrl+Shift+Alt+Win 0x00"));
+    EXPECT_EQ(ButtonFunctionText({0x12, 0x00, 0x0F}), QStringLiteral("macro 15"));
+    EXPECT_EQ(ButtonFunctionText({0x3C, 0x00, 0x00}), QStringLiteral("function 0x3c"));
+}
+
 TEST(PanelPlacementTest, RightOfTheWindowElseLeftElseAgainstTheEdge) {
     const QRect screen(0, 0, 1920, 1080);
     const QSize panel(440, 700);

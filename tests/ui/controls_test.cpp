@@ -2,6 +2,7 @@
 // check boxes, sliders, lists, combo boxes, edits, tab layouts and the colour palette.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QLabel>
 #include <QListWidget>
@@ -117,6 +118,30 @@ TEST_F(ControlsTest, VisibilityEnabledColourImageAndGeometry) {
     const Control box = window.Find<Control>("page_box");
     const Control inside = window.Find<Control>("page_btn");
     EXPECT_TRUE(box.Geometry().contains(inside.Geometry()));
+}
+
+// A text longer than its button is cut to the width the button has, again after each resize,
+// and reads back whole; a plain text set later is no longer cut.
+TEST_F(ControlsTest, ElidedTextFollowsTheWidthAndReadsBackWhole) {
+    window.ShowWindow();
+    Button button = window.Find<Button>("page_btn");
+    QWidget* widget = button.Widget();
+    const QString longText = QStringLiteral("Macro: a name far too long for this button");
+    widget->setFixedWidth(90);
+    button.SetElidedText(longText);
+    EXPECT_EQ(button.Text(), longText);
+    const QString shown = qobject_cast<QAbstractButton*>(widget)->text();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+
+    widget->setFixedWidth(600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(qobject_cast<QAbstractButton*>(widget)->text(), longText);
+
+    button.SetText(QStringLiteral("Short"));
+    widget->setFixedWidth(20);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(qobject_cast<QAbstractButton*>(widget)->text(), QStringLiteral("Short"));
+    EXPECT_EQ(button.Text(), QStringLiteral("Short"));
 }
 
 TEST(BkImageTest, ReadsResourceAndDestinationForms) {

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -13,8 +15,10 @@
 #include <QStackedWidget>
 #include <QWidget>
 #include <memory>
+#include <set>
 #include <utility>
 
+#include "page/function_codes.h"
 #include "ui/language_manager.h"
 #include "ui/ui_application.h"
 #include "ui/window_impl_base.h"
@@ -266,37 +270,111 @@ TEST(MainLayout, EffectNamesFollowTheLanguage) {
     EXPECT_EQ(effects.Count(), 12);
 }
 
-// Single-line texts shorter than they need are cut off; long Russian texts catch this first.
+constexpr const char* kLanguages[] = {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"};
+
+// A single-line text on a control narrower than the text needs is cut off.
+void ExpectFits(const QWidget* widget, const char* file, const char* language) {
+    QString text;
+    if (auto* label = qobject_cast<const QLabel*>(widget); label != nullptr && !label->wordWrap()) {
+        text = label->text();
+    } else if (auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+        text = button->text();
+    }
+    if (!text.isEmpty()) {
+        EXPECT_GE(widget->width(), widget->sizeHint().width())
+            << file << ", " << language << ": " << widget->objectName().toStdString() << " \""
+            << text.toStdString() << "\"";
+    }
+}
+
+// Every visible text of a layout fits in every language; long Russian texts catch this first.
 void ExpectTextsFit(const char* file) {
-    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+    for (const char* language : kLanguages) {
         auto w = Open(QString::fromLatin1(file), language);
         QWidget* root = w->RootWidget();
         root->show();
         root->layout()->activate();
         for (QWidget* widget : root->findChildren<QWidget*>()) {
-            if (!widget->isVisibleTo(root)) {
-                continue;
+            if (widget->isVisibleTo(root)) {
+                widget->ensurePolished();
+                ExpectFits(widget, file, language);
             }
-            QString text;
-            if (auto* label = qobject_cast<QLabel*>(widget);
-                label != nullptr && !label->wordWrap()) {
-                text = label->text();
-            } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-                text = button->text();
-            }
-            if (text.isEmpty()) {
-                continue;
-            }
-            widget->ensurePolished();
-            EXPECT_GE(widget->width(), widget->sizeHint().width())
-                << file << ", " << language << ": " << widget->objectName().toStdString() << " \""
-                << text.toStdString() << "\"";
         }
     }
 }
 
 TEST(MainLayout, TextsFitInEveryLanguage) {
     ExpectTextsFit("main.xml");
+}
+
+// The rightmost column of `image` whose pixel differs from `other` (or, without `other`, from
+// the control's fill at its centre), inside a 3-pixel frame; -1 when none does.
+int RightmostDifferingColumn(const QImage& image, const QImage* other) {
+    const QRgb fill = image.pixel(image.width() / 2, image.height() / 2);
+    for (int x = image.width() - 4; x >= 3; --x) {
+        for (int y = 3; y < image.height() - 3; ++y) {
+            const QRgb base = other != nullptr ? other->pixel(x, y) : fill;
+            if (image.pixel(x, y) != base) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+// The leftmost column, in the right half, where the label's arrow is drawn.
+int ArrowLeft(const QImage& empty) {
+    const QRgb fill = empty.pixel(empty.width() / 2, empty.height() / 2);
+    for (int x = empty.width() / 2; x < empty.width() - 3; ++x) {
+        for (int y = 3; y < empty.height() - 3; ++y) {
+            if (empty.pixel(x, y) != fill) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+// The button labels are filled by the page: every function name must fit in every row, and
+// the longest must end before the row's arrow.
+TEST(MainLayout, EveryFunctionNameFitsInEveryButtonLabel) {
+    for (const char* language : kLanguages) {
+        auto w = Open(QStringLiteral("main.xml"), language);
+        QWidget* root = w->RootWidget();
+        root->show();
+        root->layout()->activate();
+        QString longest;
+        for (int k = 1; k <= 18; ++k) {
+            Button label = w->Require<Button>("ms_1_btn_key_%d", k);
+            label.Widget()->ensurePolished();
+            for (int code = 0; code <= 0xFF; ++code) {
+                const QString key = FunctionTextKey(static_cast<uint8_t>(code));
+                if (!key.isEmpty()) {
+                    label.SetTextKey(key);
+                    ExpectFits(label.Widget(), "main.xml", language);
+                    const QFontMetrics metrics = label.Widget()->fontMetrics();
+                    if (metrics.horizontalAdvance(label.Text()) >
+                        metrics.horizontalAdvance(longest)) {
+                        longest = label.Text();
+                    }
+                }
+            }
+        }
+        Button label = w->Require<Button>("ms_1_btn_key_%d", 9);
+        label.SetText(QString());
+        const QImage empty = label.Widget()->grab().toImage();
+        const int arrow = ArrowLeft(empty);
+        ASSERT_GT(arrow, 0) << language << ": no arrow drawn";
+        // A macro's name or a key combination can be longer than any row: it is cut short.
+        const QString composed = QStringLiteral("Ctrl+Shift+Alt+Win+Scroll Lock Wwwwwwwwwwwww");
+        for (const QString& text : {longest, composed}) {
+            label.SetElidedText(text);
+            ExpectFits(label.Widget(), "main.xml", language);
+            const QImage full = label.Widget()->grab().toImage();
+            EXPECT_LT(RightmostDifferingColumn(full, &empty), arrow - 1)
+                << language << ": \"" << text.toStdString() << "\" runs under the arrow";
+        }
+    }
 }
 
 TEST(SmallLayouts, TrayMenu) {
@@ -364,6 +442,60 @@ TEST(SmallLayouts, DialogTextsFitInEveryLanguage) {
     ExpectTextsFit("DpiColorDialog.xml");
     ExpectTextsFit("MS/MS_1/profilename.xml");
     ExpectTextsFit("msg.xml");
+}
+
+TEST(SmallLayouts, ShortcutDialog) {
+    auto w = Open(QStringLiteral("shortcut.xml"));
+    const char* const modifiers[] = {"keyboard_ctrl_text", "keyboard_shift_text",
+                                     "keyboard_alt_text", "keyboard_win_text"};
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_EQ(w->Require<CheckBox>("check_flag_%d", k).TextKey(),
+                  QString::fromLatin1(modifiers[k - 1]));
+    }
+    w->Require<Edit>(QStringLiteral("edit_key"));
+    for (const char* button : {"btn_ok", "btn_cancel", "btn_exit"}) {
+        w->Require<Button>(QString::fromLatin1(button));
+    }
+    ExpectTextsFit("shortcut.xml");
+}
+
+TEST(SmallLayouts, MacroSelectionDialog) {
+    auto w = Open(QStringLiteral("MS/MS_1/selectmacro.xml"));
+    w->Require<ListBox>(QStringLiteral("list_macro"));
+    for (int k = 1; k <= 3; ++k) {
+        ExpectOptionGroup(w->Require<Option>("repeat_%d", k), "repeat");
+    }
+    const Control panel = w->Require<Control>(QStringLiteral("hor_loop_time"));
+    EXPECT_TRUE(
+        IsInside(w->Require<Edit>(QStringLiteral("edit_loop_time")).Widget(), panel.Widget()));
+    for (const char* button : {"btn_ok", "btn_cancel", "btn_exit"}) {
+        w->Require<Button>(QString::fromLatin1(button));
+    }
+    ExpectTextsFit("MS/MS_1/selectmacro.xml");
+}
+
+// Both function menus offer every function a menu can choose, each once, by its table name.
+TEST(SmallLayouts, FunctionMenus) {
+    for (const char* file : {"MS/MS_1/ms_1_menu.xml", "MS/MS_1/ms_1_menu_1.xml"}) {
+        auto w = Open(QString::fromLatin1(file));
+        std::set<uint8_t> codes;
+        const auto items = w->RootWidget()->findChildren<QAbstractButton*>();
+        for (const QAbstractButton* item : items) {
+            const auto code = FunctionOfMenuItem(item->objectName());
+            EXPECT_TRUE(code.has_value()) << file << ": " << item->objectName().toStdString();
+            if (code) {
+                codes.insert(*code);
+                EXPECT_EQ(item->property("textKey").toString(),
+                          *code == 0x10   ? QStringLiteral("shortcut_text")
+                          : *code == 0x11 ? QStringLiteral("select_macro_text")
+                                          : FunctionTextKey(*code))
+                    << file << ": " << item->objectName().toStdString();
+            }
+        }
+        EXPECT_EQ(items.size(), 55) << file;
+        EXPECT_EQ(codes.size(), 55u) << file;
+        ExpectTextsFit(file);
+    }
 }
 
 }  // namespace
