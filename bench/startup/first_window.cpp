@@ -1,9 +1,10 @@
 // Times program starts on an X server: from the fork that executes a program to the map of its
 // first top-level window of a given size, and to the first drawing in that window (its first
-// frame on screen). After the frame it waits a moment and reads the peak resident size of the
-// process, then ends it with SIGTERM. Programs are started in turns, round after round, so a
-// change of machine load falls on all of them alike; one round before the timed ones warms the
-// file cache.
+// frame on screen), with the CPU time the program's main thread had used by then (less sensitive
+// to the machine's load than the wall time). After the frame it waits a moment and reads the peak
+// resident size of the process, then ends it with SIGTERM. Programs are started in turns, round
+// after round, so a change of machine load falls on all of them alike; one round before the timed
+// ones warms the file cache.
 //
 //   first_window --runs N --size 800x572 --settle-ms 1000 --out result.json
 //                --program NAME "[VAR=VALUE ...] PATH [ARG ...]" [--program ...]
@@ -45,7 +46,8 @@ struct Run {
     bool ok = false;
     double mapMs = 0;
     double paintMs = 0;
-    long peakKb = 0;  // VmHWM
+    double cpuMs = 0;  // the main thread's time on a CPU until the first drawing
+    long peakKb = 0;   // VmHWM
     long residentKb = 0;
     std::string failure;
 };
@@ -137,6 +139,14 @@ void ReadResidentSizes(pid_t pid, long& peakKb, long& residentKb) {
     }
 }
 
+// The CPU time of a process's main thread so far, from /proc/PID/schedstat (nanoseconds).
+double MainThreadCpuMs(pid_t pid) {
+    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+    double ns = 0;
+    schedstat >> ns;
+    return ns / 1e6;
+}
+
 void EndProcess(pid_t pid) {
     kill(pid, SIGTERM);
     // The program saves its stores on SIGTERM; give it time, then stop waiting.
@@ -219,6 +229,7 @@ public:
                 XDamageSubtract(display_, damage->damage, None, None);
                 if (target != 0 && damage->drawable == target) {
                     run.paintMs = MsSince(start);
+                    run.cpuMs = MainThreadCpuMs(pid);
                     run.ok = true;
                     break;
                 }
@@ -273,7 +284,7 @@ void WriteJson(const Options& options, const std::vector<std::vector<Run>>& runs
     out << "{\n  \"size\": \"" << options.width << "x" << options.height << "\",\n"
         << "  \"programs\": [\n";
     for (std::size_t p = 0; p < options.programs.size(); ++p) {
-        std::vector<double> map, paint, peak;
+        std::vector<double> map, paint, cpu, peak;
         int failures = 0;
         std::string failure;
         for (const Run& run : runs[p]) {
@@ -284,12 +295,14 @@ void WriteJson(const Options& options, const std::vector<std::vector<Run>>& runs
             }
             map.push_back(run.mapMs);
             paint.push_back(run.paintMs);
+            cpu.push_back(run.cpuMs);
             peak.push_back(static_cast<double>(run.peakKb));
         }
         out << "    {\"name\": \"" << options.programs[p].name << "\", \"runs\": " << map.size()
             << ", \"failures\": " << failures << ", \"failure\": \"" << failure << "\""
             << ", \"median_map_ms\": " << Median(map) << ", \"median_paint_ms\": " << Median(paint)
-            << ", \"median_peak_kb\": " << Median(peak) << ", \"paint_ms\": [";
+            << ", \"median_cpu_ms\": " << Median(cpu) << ", \"median_peak_kb\": " << Median(peak)
+            << ", \"paint_ms\": [";
         for (std::size_t i = 0; i < paint.size(); ++i) {
             out << (i > 0 ? ", " : "") << paint[i];
         }

@@ -88,10 +88,10 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show && !shown_) {
             shown_ = true;
-            log_.Step("event loop until the connected state shows the window");
+            log_.Step("event loop to the connected state; window created, polished, laid out");
         } else if (event->type() == QEvent::Paint && shown_ && !painted_) {
             painted_ = true;
-            log_.Step("show: polish, layout, expose");
+            log_.Step("window mapped and exposed by the X server");
             watched->removeEventFilter(this);
             QTimer::singleShot(0, [this] {
                 log_.Step("first paint and flush");
@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
     instance.Start();
     log.Step("single-instance check");
     UiApplication::SetSkinFolder(folder + QStringLiteral("res/"));
-    log.Step("skin folder and style sheet");
+    log.Step("skin folder; the theme read (it waits for the first window)");
 
     PagePlatform platform;
     platform.programFolder = folder;
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {
         return 2;
     }
-    log.Step("window from main.xml, its controls, the device half, language, tray, profiles");
+    log.Step("window: main.xml, theme, controls, device half, language, tray, profiles");
     window.CenterWindow();
     if (panel) {
         sim::ShowSimulatedMousePanelAfterFirstFrame(window.RootWidget(),
