@@ -6,8 +6,9 @@
 //
 // PROGRAM_FOLDER is a copy of the demo's folder (driver libraries on the simulated hidapi, res/).
 // With --panel the simulated mouse's control panel opens beside the window, as in talvore-demo.
-// The program executes itself once more with the time of that exec in TALVORE_BENCH_EXEC_NS, so
-// the first step is the time from exec to main (loading and relocating the libraries).
+// The program executes itself once more with the time of that exec in TALVORE_BENCH_EXEC_NS (and
+// the CPU time used before it in TALVORE_BENCH_EXEC_CPU_NS), so the first step is the time from
+// exec to main (loading and relocating the libraries).
 #include <time.h>
 #include <unistd.h>
 
@@ -24,7 +25,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 #include <vector>
 
 #include "app/main_wnd.h"
@@ -35,49 +35,71 @@
 
 namespace {
 
-double MonotonicMs() {
+double ClockMs(clockid_t clock) {
     timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
+    clock_gettime(clock, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+double EnvMs(const char* name) {
+    const char* ns = std::getenv(name);
+    return ns == nullptr ? 0 : std::strtod(ns, nullptr) / 1e6;
+}
+
+// Each step with its wall time and the CPU time of the UI thread (the load of the machine
+// stretches the first, hardly the second).
 class StepLog {
 public:
-    StepLog() : last_(MonotonicMs()) {
-        if (const char* exec = std::getenv("TALVORE_BENCH_EXEC_NS")) {
-            const double execMs = std::strtod(exec, nullptr) / 1e6;
-            steps_.emplace_back("exec to main (libraries loaded and relocated)", last_ - execMs);
-            total_ = last_ - execMs;
-        }
+    StepLog() : lastWall_(ClockMs(CLOCK_MONOTONIC)), lastCpu_(ClockMs(CLOCK_THREAD_CPUTIME_ID)) {
+        // The thread's CPU clock runs on through the exec; the time before it is taken off.
+        Add("exec to main (libraries loaded and relocated)",
+            lastWall_ - EnvMs("TALVORE_BENCH_EXEC_NS"),
+            lastCpu_ - EnvMs("TALVORE_BENCH_EXEC_CPU_NS"));
     }
     void Step(const char* name) {
-        const double now = MonotonicMs();
-        steps_.emplace_back(name, now - last_);
-        total_ += now - last_;
-        last_ = now;
+        const double wall = ClockMs(CLOCK_MONOTONIC);
+        const double cpu = ClockMs(CLOCK_THREAD_CPUTIME_ID);
+        Add(name, wall - lastWall_, cpu - lastCpu_);
+        lastWall_ = wall;
+        lastCpu_ = cpu;
     }
     void Print(const QString& out) const {
         QJsonArray steps;
-        for (const auto& [name, ms] : steps_) {
-            std::printf("%8.1f ms  %s\n", ms, name);
-            steps.append(QJsonObject{{QStringLiteral("step"), QString::fromUtf8(name)},
-                                     {QStringLiteral("ms"), ms}});
+        double wall = 0;
+        double cpu = 0;
+        for (const Entry& step : steps_) {
+            std::printf("%8.1f ms  %8.1f ms CPU  %s\n", step.wallMs, step.cpuMs, step.name);
+            steps.append(QJsonObject{{QStringLiteral("step"), QString::fromUtf8(step.name)},
+                                     {QStringLiteral("ms"), step.wallMs},
+                                     {QStringLiteral("cpu_ms"), step.cpuMs}});
+            wall += step.wallMs;
+            cpu += step.cpuMs;
         }
-        std::printf("%8.1f ms  total\n", total_);
+        std::printf("%8.1f ms  %8.1f ms CPU  total\n", wall, cpu);
         if (!out.isEmpty()) {
             QFile file(out);
             if (file.open(QIODevice::WriteOnly)) {
                 file.write(QJsonDocument(QJsonObject{{QStringLiteral("steps"), steps},
-                                                     {QStringLiteral("total_ms"), total_}})
+                                                     {QStringLiteral("total_ms"), wall},
+                                                     {QStringLiteral("total_cpu_ms"), cpu}})
                                .toJson());
             }
         }
     }
 
 private:
-    double last_;
-    double total_ = 0;
-    std::vector<std::pair<const char*, double>> steps_;
+    struct Entry {
+        const char* name;
+        double wallMs;
+        double cpuMs;
+    };
+    void Add(const char* name, double wallMs, double cpuMs) {
+        steps_.push_back(Entry{name, wallMs, cpuMs});
+    }
+
+    double lastWall_;
+    double lastCpu_;
+    std::vector<Entry> steps_;
 };
 
 // Notes the main window's show, its first paint, and the return to the event loop after it (the
@@ -109,11 +131,13 @@ private:
 
 // Executes this program again, noting the moment; returns only when that fails.
 void ExecAgainWithExecTime(char** argv) {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const QByteArray ns =
-        QByteArray::number(static_cast<qlonglong>(now.tv_sec) * 1000000000LL + now.tv_nsec);
-    setenv("TALVORE_BENCH_EXEC_NS", ns.constData(), 1);
+    auto nanoseconds = [](clockid_t clock) {
+        timespec now{};
+        clock_gettime(clock, &now);
+        return QByteArray::number(static_cast<qlonglong>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+    };
+    setenv("TALVORE_BENCH_EXEC_CPU_NS", nanoseconds(CLOCK_THREAD_CPUTIME_ID).constData(), 1);
+    setenv("TALVORE_BENCH_EXEC_NS", nanoseconds(CLOCK_MONOTONIC).constData(), 1);
     execv("/proc/self/exe", argv);
 }
 
