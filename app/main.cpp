@@ -6,6 +6,12 @@
 int main(int argc, char** argv) {
     ProgramOptions options;
     options.bluetoothPresent = BluetoothMousePresent;
-    options.makeGattBackend = [] { return std::make_unique<BluezGattBackend>(); };
+    options.makeGattBackend = []() -> std::unique_ptr<GattBackend> {
+        if (!SystemBusPresent()) {
+            return nullptr;  // no Bluetooth to reach
+        }
+        return std::make_unique<BluezGattBackend>();
+    };
+    options.diagnoseDeviceAccess = [] { return DiagnoseMouseAccess(SysfsHidrawNodes()); };
     return RunProgram(argc, argv, options);
 }

@@ -10,6 +10,7 @@
 #include "link/program_messages.h"
 #include "sys/folders.h"
 #include "sys/ini_file.h"
+#include "sys/program_layout.h"
 #include "sys/ui_language.h"
 #include "ui/cursor.h"
 #include "ui/language_manager.h"
@@ -63,6 +64,8 @@ void CMainWnd::InitWindow() {
     ChooseLanguage();
     const QString name = LanguageManager::Instance().Text(QStringLiteral("mouse_name_text"));
     tray_.Create(this, QLatin1String(kIconImage), name);
+    page_.Battery().SetListener([this] { UpdateTrayToolTip(); });
+    UpdateTrayToolTip();
 
     comboLanguage_ = Find<ComboBox>(QStringLiteral("combo_lan"));
     FindOptional<Control>(QStringLiteral("skin_btn"));
@@ -74,7 +77,7 @@ void CMainWnd::InitWindow() {
     comboLanguage_.Select(languageId_ - 1, TakeFocus::kNo, Notify::kNo);
     SetWindowTitle(name);
 
-    if (hookLibrary_.Load(platform_.programFolder + QStringLiteral("Hook.so"))) {
+    if (hookLibrary_.Load(LibraryFolderOf(platform_.programFolder) + QStringLiteral("Hook.so"))) {
         hookTable_ = hookLibrary_.Table();
     }
     page_.LoadProfiles();
@@ -100,6 +103,7 @@ void CMainWnd::SwitchLanguage(int index) {
     languageId_ = index + 1;
     LanguageManager::Instance().Switch(LanguageFileOf(id));
     page_.RefreshPage();
+    UpdateTrayToolTip();
     WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
                 index + 1);
 }
@@ -137,8 +141,10 @@ void CMainWnd::ShowNoDeviceWarning() {
         return;
     }
     noDeviceWarningOpen_ = true;
-    CMsgWnd::Show(this, QStringLiteral("warning_title_text"), QStringLiteral("no_device_text"),
-                  CMsgWnd::Kind::kWarning);
+    // A mouse that is there but may not be opened is not absent: say what keeps it out.
+    const QString text = accessNotice_.Look() ? QLatin1String(DeviceAccessNotice::kTextKey)
+                                              : QStringLiteral("no_device_text");
+    CMsgWnd::Show(this, QStringLiteral("warning_title_text"), text, CMsgWnd::Kind::kWarning);
     noDeviceWarningOpen_ = false;
 }
 
@@ -264,6 +270,26 @@ void CMainWnd::WatchBluetoothInterface() {
     timer->start();
 }
 
+// After every link change: the first time a node of the mouse turns out to be refused, the user
+// is told why the mouse cannot be reached (once a run).
+void CMainWnd::CheckDeviceAccess() {
+    if (accessNotice_.ShouldShowOnce()) {
+        ShowNoDeviceWarning();
+    }
+}
+
+// The mouse's name, and what the battery panel shows while it shows something, in the current
+// language: "Corvane TALVORE Mouse: 80%", "...: Charging".
+void CMainWnd::UpdateTrayToolTip() {
+    const LanguageManager& texts = LanguageManager::Instance();
+    QString tip = texts.Text(QStringLiteral("mouse_name_text"));
+    const QString battery = page_.Battery().Text(texts);
+    if (!battery.isEmpty()) {
+        tip += QStringLiteral(": ") + battery;
+    }
+    tray_.SetToolTip(tip);
+}
+
 qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr lParam,
                                       bool& handled) {
     handled = true;
@@ -299,6 +325,7 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
             return 0;
         case kDeviceConnected:
             OnDeviceConnected();
+            CheckDeviceAccess();
             return 0;
         case kDpiPopup:
             ShowDpiPopup(wParam, lParam);
@@ -308,12 +335,14 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
             return 0;
         case kReceiverStatus:
             page_.OnReceiverEvent(ConnectionManager::FoldStatusMessage(wParam));
+            CheckDeviceAccess();
             return 0;
         case kCableData:
             page_.OnCableEvent(ConnectionManager::FoldDataMessage(wParam, lParam));
             return 0;
         case kCableStatus:
             page_.OnCableEvent(ConnectionManager::FoldStatusMessage(wParam));
+            CheckDeviceAccess();
             return 0;
         case kApplyRequest:
             page_.RequestApply();  // thread message 1648 for the page's worker
@@ -321,7 +350,7 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
         case kApplyStarted:
         case kApplyReportsSent:
         case kApplyFinished:
-            page_.OnApplyMessage(message);
+            page_.OnApplyMessage(message, wParam);
             return 0;
         case kBluetoothEvent:
             page_.OnBluetoothEvent(static_cast<uint16_t>(wParam), static_cast<uint16_t>(lParam));

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "app/device_access_notice.h"
 #include "app/dpi_popup_holder.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
@@ -33,6 +34,11 @@ public:
 
     QString GetWindowClassName() const override { return QString::fromLatin1(kMainWindowClass); }
     QString GetSkinFile() const override { return QStringLiteral("main.xml"); }
+
+    // How to tell a mouse that may not be opened from an absent one; set before Create.
+    void SetDeviceAccessDiagnosis(DeviceAccessNotice::Diagnosis diagnosis) {
+        accessNotice_.SetDiagnosis(std::move(diagnosis));
+    }
 
     CMS_1_Page& Page() { return page_; }
     int LanguageId() const { return languageId_; }
@@ -67,12 +73,15 @@ private:
     void ShowDpiPopup(quintptr wParam, qintptr lParam);
     void OnTimer(unsigned id);
     void WatchBluetoothInterface();
+    void CheckDeviceAccess();
+    void UpdateTrayToolTip();
 
     PagePlatform platform_;
     CMS_1_Page page_;
     HookLibrary hookLibrary_;
     HookTable hookTable_;
     TrayIcon tray_;
+    DeviceAccessNotice accessNotice_;
     std::unique_ptr<MenuWindow> trayMenu_;
     DpiPopupHolder dpiPopup_;
     int deviceShown_ = 0;

@@ -1,16 +1,26 @@
 #include "app/program.h"
 
+#include <QDBusConnection>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QThread>
 
 #include "app/main_wnd.h"
+#include "app/quit_signals.h"
 #include "link/program_messages.h"
 #include "sys/folders.h"
+#include "sys/program_layout.h"
 #include "sys/single_instance.h"
 #include "ui/ui_application.h"
 
 Q_LOGGING_CATEGORY(lcProgram, "talvore.program")
+
+bool SystemBusPresent() {
+    return qEnvironmentVariableIsSet("DBUS_SYSTEM_BUS_ADDRESS") ||
+           QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket")) ||
+           QFileInfo::exists(QStringLiteral("/var/run/dbus/system_bus_socket"));
+}
 
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     UiApplication app(argc, argv);
@@ -19,7 +29,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         return 1;  // the running instance has been told to come forward
     }
     const QString programFolder = GetProgramFolder();
-    UiApplication::SetSkinFolder(programFolder + QStringLiteral("res/"));
+    UiApplication::SetSkinFolder(ResourceFolderOf(programFolder));
 
     PagePlatform platform;
     platform.programFolder = programFolder;
@@ -28,9 +38,16 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     platform.wait = [](int milliseconds) {
         QThread::msleep(static_cast<unsigned long>(milliseconds));
     };
+    if (SystemBusPresent()) {
+        platform.watchResume = [](std::function<void()> onResume) {
+            return std::make_unique<ResumeWatcher>(QDBusConnection::systemBus(),
+                                                   std::move(onResume));
+        };
+    }
 
     {
         CMainWnd window(platform);
+        window.SetDeviceAccessDiagnosis(options.diagnoseDeviceAccess);
         QObject::connect(&instance, &SingleInstance::SecondStart,
                          [&window] { window.PostMessage(program_messages::kOpenInstance); });
         // Created hidden; the first connected-state message shows it when a mouse is there.
@@ -41,6 +58,8 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         if (options.onMainWindowCreated) {
             options.onMainWindowCreated(window);
         }
+        // A signal to end takes the way the tray's Exit takes.
+        QuitSignals quitSignals([&window](int) { window.Destroy(); });
         qCInfo(lcProgram) << "running";
         app.MessageLoop();
     }

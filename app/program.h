@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "link/gatt.h"
+#include "sys/device_access.h"
 #include "sys/single_instance.h"
 
 class CMainWnd;
@@ -16,9 +17,14 @@ struct ProgramOptions {
     QString instanceName = QString::fromLatin1(kInstanceName);
     std::function<bool()> bluetoothPresent;
     std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
+    // Whether this user may open the mouse's device nodes; none for a simulated mouse.
+    std::function<DeviceAccessReport()> diagnoseDeviceAccess;
     // Runs once the main window exists (the demo places its control panel beside it).
     std::function<void(CMainWnd&)> onMainWindowCreated;
 };
+
+// Whether the machine has a system bus at all (logind, BlueZ). Without one QtDBus is not started.
+bool SystemBusPresent();
 
 // Returns the process exit code: 1 when another instance runs (it has been asked to come
 // forward), 0 after a normal end.

@@ -1,7 +1,9 @@
 #include "cli/cli_support.h"
 
+#include "sys/program_layout.h"
+
 CliTexts::CliTexts(const QString& programFolder) {
-    loaded_ = file_.Load(programFolder + QLatin1String("res/lan/EN.xml"));
+    loaded_ = file_.Load(ResourceFolderOf(programFolder) + QLatin1String("lan/EN.xml"));
 }
 
 QString CliTexts::Text(const QString& key) const {

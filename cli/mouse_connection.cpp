@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "link/connection_manager.h"
+#include "sys/program_layout.h"
 
 namespace {
 
@@ -27,8 +28,9 @@ MouseConnection::~MouseConnection() {
 
 bool MouseConnection::Load(const QString& programFolder) {
     loadErrors_.clear();
+    const QString libraries = LibraryFolderOf(programFolder);
     const auto load = [&](Link& link, const char* file) {
-        link.loaded = link.library.Load(programFolder + QLatin1String(file));
+        link.loaded = link.library.Load(libraries + QLatin1String(file));
         if (!link.loaded) {
             loadErrors_.append(link.library.ErrorString());
         }

@@ -42,8 +42,8 @@ public:
     MouseConnection(const MouseConnection&) = delete;
     MouseConnection& operator=(const MouseConnection&) = delete;
 
-    // Loads both driver libraries from the folder (ending in '/'), the cable's first. False when
-    // neither loads; LoadErrors() says why for each one that did not.
+    // Loads both driver libraries from the program folder's LibraryFolderOf(), the cable's first.
+    // False when neither loads; LoadErrors() says why for each one that did not.
     bool Load(const QString& programFolder);
     QStringList LoadErrors() const { return loadErrors_; }
 

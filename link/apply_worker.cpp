@@ -1,7 +1,10 @@
 #include "link/apply_worker.h"
 
-ApplyWorker::ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply)
-    : linkUsable_(std::move(linkUsable)), runApply_(std::move(runApply)) {}
+ApplyWorker::ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply,
+                         std::function<void()> onDropped)
+    : linkUsable_(std::move(linkUsable)),
+      runApply_(std::move(runApply)),
+      onDropped_(std::move(onDropped)) {}
 
 ApplyWorker::~ApplyWorker() {
     Quit();
@@ -53,6 +56,11 @@ int ApplyWorker::AppliesRun() const {
     return appliesRun_;
 }
 
+bool ApplyWorker::Idle() const {
+    std::lock_guard lock(mutex_);
+    return queue_.empty() && !busy_;
+}
+
 int ApplyWorker::RequestsDropped() const {
     std::lock_guard lock(mutex_);
     return requestsDropped_;
@@ -67,12 +75,16 @@ void ApplyWorker::Loop() {
                 return;  // requests still queued at quit are not sent
             }
             queue_.pop_front();
+            busy_ = true;
         }
         const bool usable = linkUsable_();
         if (usable) {
             runApply_();
+        } else if (onDropped_) {
+            onDropped_();
         }
         std::lock_guard lock(mutex_);
         (usable ? appliesRun_ : requestsDropped_) += 1;
+        busy_ = false;
     }
 }

@@ -16,8 +16,10 @@ public:
         int64_t lParam = 0;
     };
 
-    // linkUsable is asked before each request; a request that finds no usable link is dropped.
-    ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply);
+    // linkUsable is asked before each request; a request that finds no usable link is dropped,
+    // and onDropped (when given) runs in its place on the worker thread.
+    ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply,
+                std::function<void()> onDropped = {});
     ~ApplyWorker();  // Quit()
 
     ApplyWorker(const ApplyWorker&) = delete;
@@ -37,16 +39,20 @@ public:
     // Applies run and requests dropped so far (for the tests and the log).
     int AppliesRun() const;
     int RequestsDropped() const;
+    // No request waits and none is being handled.
+    bool Idle() const;
 
 private:
     void Loop();
 
     std::function<bool()> linkUsable_;
     std::function<void()> runApply_;
+    std::function<void()> onDropped_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Request> queue_;
     bool quit_ = false;
+    bool busy_ = false;  // a request is being handled
     int appliesRun_ = 0;
     int requestsDropped_ = 0;
     std::thread thread_;

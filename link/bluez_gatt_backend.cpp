@@ -1,12 +1,8 @@
 #include "link/bluez_gatt_backend.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusInterface>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
 #include <QLoggingCategory>
 #include <QMap>
 #include <QRegularExpression>
@@ -14,20 +10,23 @@
 
 #include <algorithm>
 
+#include "link/bluez_objects.h"
+
 Q_LOGGING_CATEGORY(lcBluez, "talvore.ble.bluez")
 
 namespace {
 
-const QString kService = QStringLiteral("org.bluez");
 const QString kDevice = QStringLiteral("org.bluez.Device1");
 const QString kGattService = QStringLiteral("org.bluez.GattService1");
 const QString kGattCharacteristic = QStringLiteral("org.bluez.GattCharacteristic1");
 const QString kGattDescriptor = QStringLiteral("org.bluez.GattDescriptor1");
+const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kPathPrefix = QStringLiteral("bluez:");
-constexpr int kCallTimeoutMs = 5000;
+constexpr int kWriteTimeoutMs = 5000;
 
-using InterfaceMap = QMap<QString, QVariantMap>;
-using ManagedObjects = QMap<QDBusObjectPath, InterfaceMap>;
+QString Service() {
+    return QLatin1String(kBluezService);
+}
 
 // BlueZ names services, characteristics and descriptors after their attribute handle in hex:
 // ".../service0010/char0011/desc0013".
@@ -53,6 +52,30 @@ QString AddressKey(const QString& address) {
     return QString(address).remove(QLatin1Char(':')).toLower();
 }
 
+// Object paths below parent carrying the interface, in handle order.
+QStringList Children(const BluezManagedObjects& objects, const QString& parent,
+                     const QString& interface, const QString& parentProperty) {
+    QStringList paths;
+    for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
+        const auto found = it.value().find(interface);
+        if (found == it.value().cend()) {
+            continue;
+        }
+        const QVariant owner = found.value().value(parentProperty);
+        if (qvariant_cast<QDBusObjectPath>(owner).path() == parent) {
+            paths.append(it.key().path());
+        }
+    }
+    std::sort(paths.begin(), paths.end(),
+              [](const QString& a, const QString& b) { return HandleOf(a) < HandleOf(b); });
+    return paths;
+}
+
+QVariantMap Properties(const BluezManagedObjects& objects, const QString& path,
+                       const QString& interface) {
+    return objects.value(QDBusObjectPath(path)).value(interface);
+}
+
 // Receives the characteristic's PropertiesChanged signal and hands the new value on.
 class ValueListener : public QObject {
     Q_OBJECT
@@ -76,69 +99,43 @@ private:
 
 class BluezRegistration final : public GattRegistration {
 public:
-    BluezRegistration(QString characteristicPath, std::unique_ptr<ValueListener> listener)
-        : path_(std::move(characteristicPath)), listener_(std::move(listener)) {}
+    BluezRegistration(QDBusConnection bus, QString characteristicPath,
+                      std::unique_ptr<ValueListener> listener)
+        : bus_(std::move(bus)),
+          path_(std::move(characteristicPath)),
+          listener_(std::move(listener)) {}
     ~BluezRegistration() override { Unregister(); }
 
     bool Unregister() override {
         if (!listener_) {
             return false;
         }
-        QDBusConnection bus = QDBusConnection::systemBus();
-        bus.disconnect(kService, path_, QStringLiteral("org.freedesktop.DBus.Properties"),
-                       QStringLiteral("PropertiesChanged"), listener_.get(),
-                       SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList)));
-        QDBusInterface characteristic(kService, path_, kGattCharacteristic, bus);
-        const QDBusMessage reply = characteristic.call(QStringLiteral("StopNotify"));
+        bus_.disconnect(Service(), path_, kProperties, QStringLiteral("PropertiesChanged"),
+                        listener_.get(),
+                        SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList)));
         listener_.reset();
-        return reply.type() != QDBusMessage::ErrorMessage;
+        // Not waited for: BlueZ also ends our notifications when we leave the bus.
+        bus_.send(QDBusMessage::createMethodCall(Service(), path_, kGattCharacteristic,
+                                                 QStringLiteral("StopNotify")));
+        return true;
     }
 
 private:
+    QDBusConnection bus_;
     QString path_;
     std::unique_ptr<ValueListener> listener_;
 };
 
-}  // namespace
-
-struct BluezGattBackend::Objects {
-    ManagedObjects objects;
-
-    // Object paths below parent carrying the interface, in handle order.
-    QStringList Children(const QString& parent, const QString& interface,
-                         const QString& parentProperty) const {
-        QStringList paths;
-        for (auto it = objects.cbegin(); it != objects.cend(); ++it) {
-            const auto found = it.value().find(interface);
-            if (found == it.value().cend()) {
-                continue;
-            }
-            const QVariant owner = found.value().value(parentProperty);
-            if (qvariant_cast<QDBusObjectPath>(owner).path() == parent) {
-                paths.append(it.key().path());
-            }
-        }
-        std::sort(paths.begin(), paths.end(),
-                  [](const QString& a, const QString& b) { return HandleOf(a) < HandleOf(b); });
-        return paths;
-    }
-
-    QVariantMap Properties(const QString& path, const QString& interface) const {
-        return objects.value(QDBusObjectPath(path)).value(interface);
-    }
-};
-
-namespace {
-
 class BluezDevice final : public GattDevice {
 public:
-    BluezDevice(QString devicePath, std::unique_ptr<BluezGattBackend::Objects> objects)
-        : devicePath_(std::move(devicePath)), objects_(std::move(objects)) {}
+    BluezDevice(QDBusConnection bus, QString devicePath,
+                std::shared_ptr<const BluezManagedObjects> objects)
+        : bus_(std::move(bus)), devicePath_(std::move(devicePath)), objects_(std::move(objects)) {}
 
     std::optional<std::vector<GattService>> Services() override {
         std::vector<GattService> services;
         for (const QString& path :
-             objects_->Children(devicePath_, kGattService, QStringLiteral("Device"))) {
+             Children(*objects_, devicePath_, kGattService, QStringLiteral("Device"))) {
             services.push_back({HandleOf(path)});
             servicePaths_.insert(HandleOf(path), path);
         }
@@ -150,8 +147,8 @@ public:
         std::vector<GattCharacteristic> result;
         const QString servicePath = servicePaths_.value(service.attributeHandle);
         for (const QString& path :
-             objects_->Children(servicePath, kGattCharacteristic, QStringLiteral("Service"))) {
-            const QVariantMap properties = objects_->Properties(path, kGattCharacteristic);
+             Children(*objects_, servicePath, kGattCharacteristic, QStringLiteral("Service"))) {
+            const QVariantMap properties = Properties(*objects_, path, kGattCharacteristic);
             const QStringList flags = properties.value(QStringLiteral("Flags")).toStringList();
             GattCharacteristic c;
             c.serviceHandle = service.attributeHandle;
@@ -172,22 +169,20 @@ public:
         std::vector<GattDescriptor> result;
         const QString parent = characteristicPaths_.value(characteristic.attributeHandle);
         for (const QString& path :
-             objects_->Children(parent, kGattDescriptor, QStringLiteral("Characteristic"))) {
+             Children(*objects_, parent, kGattDescriptor, QStringLiteral("Characteristic"))) {
             result.push_back({characteristic.serviceHandle, HandleOf(path)});
             descriptorPaths_.insert(HandleOf(path), path);
         }
         return result;
     }
 
+    // The link reads descriptors only to go through them and has no use for their values, so
+    // bluetoothd is not asked: a descriptor that exists reads as empty.
     std::optional<std::vector<uint8_t>> ReadDescriptor(const GattDescriptor& descriptor) override {
-        QDBusInterface d(kService, descriptorPaths_.value(descriptor.attributeHandle),
-                         kGattDescriptor, QDBusConnection::systemBus());
-        d.setTimeout(kCallTimeoutMs);
-        QDBusReply<QByteArray> reply = d.call(QStringLiteral("ReadValue"), QVariantMap());
-        if (!reply.isValid()) {
+        if (!descriptorPaths_.contains(descriptor.attributeHandle)) {
             return std::nullopt;
         }
-        return std::vector<uint8_t>(reply.value().begin(), reply.value().end());
+        return std::vector<uint8_t>();
     }
 
     // BlueZ writes the client configuration itself when notifications start.
@@ -195,16 +190,21 @@ public:
         return descriptorPaths_.contains(descriptor.attributeHandle);
     }
 
+    // Runs on the send engine's worker, which waits for the answer.
     bool WriteValue(const GattCharacteristic& characteristic, const uint8_t* data,
                     std::size_t size) override {
-        QDBusInterface c(kService, characteristicPaths_.value(characteristic.attributeHandle),
-                         kGattCharacteristic, QDBusConnection::systemBus());
-        c.setTimeout(kCallTimeoutMs);
-        const QByteArray value(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+        const QString path = characteristicPaths_.value(characteristic.attributeHandle);
+        if (path.isEmpty()) {
+            return false;
+        }
+        QDBusMessage call = QDBusMessage::createMethodCall(Service(), path, kGattCharacteristic,
+                                                           QStringLiteral("WriteValue"));
         QVariantMap options;
         options.insert(QStringLiteral("type"), QStringLiteral("request"));
-        const QDBusMessage reply = c.call(QStringLiteral("WriteValue"), value, options);
-        if (reply.type() == QDBusMessage::ErrorMessage) {
+        call << QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size))
+             << options;
+        const QDBusMessage reply = bus_.call(call, QDBus::Block, kWriteTimeoutMs);
+        if (reply.type() != QDBusMessage::ReplyMessage) {
             qCDebug(lcBluez) << "WriteValue failed:" << reply.errorMessage();
             return false;
         }
@@ -214,26 +214,32 @@ public:
     std::unique_ptr<GattRegistration> RegisterValueChanged(const GattCharacteristic& characteristic,
                                                            GattValueCallback callback) override {
         const QString path = characteristicPaths_.value(characteristic.attributeHandle);
-        QDBusConnection bus = QDBusConnection::systemBus();
         auto listener = std::make_unique<ValueListener>(std::move(callback));
-        if (!bus.connect(kService, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                         QStringLiteral("PropertiesChanged"), listener.get(),
-                         SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList)))) {
+        if (path.isEmpty() ||
+            !bus_.connect(Service(), path, kProperties, QStringLiteral("PropertiesChanged"),
+                          listener.get(),
+                          SLOT(OnPropertiesChanged(QString, QVariantMap, QStringList)))) {
             return nullptr;
         }
-        QDBusInterface c(kService, path, kGattCharacteristic, bus);
-        c.setTimeout(kCallTimeoutMs);
-        const QDBusMessage reply = c.call(QStringLiteral("StartNotify"));
-        if (reply.type() == QDBusMessage::ErrorMessage) {
-            qCDebug(lcBluez) << "StartNotify failed:" << reply.errorMessage();
-            return nullptr;
-        }
-        return std::make_unique<BluezRegistration>(path, std::move(listener));
+        // Not waited for: a refusal only means no notification will come.
+        const QDBusMessage start = QDBusMessage::createMethodCall(
+            Service(), path, kGattCharacteristic, QStringLiteral("StartNotify"));
+        auto* answer = new QDBusPendingCallWatcher(bus_.asyncCall(start), listener.get());
+        QObject::connect(
+            answer, &QDBusPendingCallWatcher::finished, [path](QDBusPendingCallWatcher* call) {
+                if (call->isError()) {
+                    qCDebug(lcBluez)
+                        << "StartNotify failed on" << path << ":" << call->error().message();
+                }
+                call->deleteLater();
+            });
+        return std::make_unique<BluezRegistration>(bus_, path, std::move(listener));
     }
 
 private:
+    QDBusConnection bus_;
     QString devicePath_;
-    std::unique_ptr<BluezGattBackend::Objects> objects_;
+    std::shared_ptr<const BluezManagedObjects> objects_;
     QMap<uint16_t, QString> servicePaths_;
     QMap<uint16_t, QString> characteristicPaths_;
     QMap<uint16_t, QString> descriptorPaths_;
@@ -241,29 +247,13 @@ private:
 
 }  // namespace
 
-BluezGattBackend::BluezGattBackend() {
-    qDBusRegisterMetaType<InterfaceMap>();
-    qDBusRegisterMetaType<ManagedObjects>();
-}
+BluezGattBackend::BluezGattBackend(const QDBusConnection& bus)
+    : bus_(bus), objects_(std::make_unique<BluezObjects>(bus)) {}
 
 BluezGattBackend::~BluezGattBackend() = default;
 
-std::unique_ptr<BluezGattBackend::Objects> BluezGattBackend::Fetch() const {
-    auto result = std::make_unique<Objects>();
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) {
-        return result;
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        kService, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-        QStringLiteral("GetManagedObjects"));
-    QDBusReply<ManagedObjects> reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
-    if (reply.isValid()) {
-        result->objects = reply.value();
-    } else {
-        qCDebug(lcBluez) << "no BlueZ objects:" << reply.error().message();
-    }
-    return result;
+bool BluezGattBackend::Ready() const {
+    return objects_->Ready();
 }
 
 QString BluezGattBackend::VendorProductOf(const QString& modalias) {
@@ -281,8 +271,8 @@ QString BluezGattBackend::VendorProductOf(const QString& modalias) {
 
 std::vector<BluetoothDeviceInfo> BluezGattBackend::Devices() {
     std::vector<BluetoothDeviceInfo> devices;
-    const auto objects = Fetch();
-    for (auto it = objects->objects.cbegin(); it != objects->objects.cend(); ++it) {
+    const auto objects = objects_->Snapshot();
+    for (auto it = objects->cbegin(); it != objects->cend(); ++it) {
         if (!it.value().contains(kDevice)) {
             continue;
         }
@@ -303,8 +293,8 @@ std::vector<BluetoothDeviceInfo> BluezGattBackend::Devices() {
 
 std::vector<QString> BluezGattBackend::InterfacePaths() {
     std::vector<QString> paths;
-    const auto objects = Fetch();
-    for (auto it = objects->objects.cbegin(); it != objects->objects.cend(); ++it) {
+    const auto objects = objects_->Snapshot();
+    for (auto it = objects->cbegin(); it != objects->cend(); ++it) {
         if (!it.value().contains(kDevice)) {
             continue;
         }
@@ -325,11 +315,13 @@ std::unique_ptr<GattDevice> BluezGattBackend::Open(const QString& path) {
         return nullptr;
     }
     const QString devicePath = path.mid(kPathPrefix.size()).section(QLatin1Char('#'), 0, 0);
-    auto objects = Fetch();
-    if (!objects->objects.contains(QDBusObjectPath(devicePath))) {
-        return nullptr;
+    auto objects = objects_->Snapshot();
+    const auto device = objects->find(QDBusObjectPath(devicePath));
+    if (device == objects->cend() ||
+        !device.value().value(kDevice).value(QStringLiteral("Connected")).toBool()) {
+        return nullptr;  // gone, or no longer connected
     }
-    return std::make_unique<BluezDevice>(devicePath, std::move(objects));
+    return std::make_unique<BluezDevice>(bus_, devicePath, std::move(objects));
 }
 
 #include "bluez_gatt_backend.moc"

@@ -1,5 +1,7 @@
 #include "link/connection_manager.h"
 
+#include <utility>
+
 namespace {
 
 using namespace link_controls;
@@ -16,7 +18,8 @@ constexpr uint32_t kLastEventKey = 0x9000;
 ConnectionManager::ConnectionManager(LinkState& links, DeviceView& view, WindowServices& window,
                                      DeviceEvents& events, BleControl& ble, DriverFunctions& wired,
                                      DriverFunctions& receiver,
-                                     std::function<bool()> bluetoothPresentAtStart)
+                                     std::function<bool()> bluetoothPresentAtStart,
+                                     std::function<void()> onLinkBack)
     : links_(links),
       view_(view),
       window_(window),
@@ -24,7 +27,8 @@ ConnectionManager::ConnectionManager(LinkState& links, DeviceView& view, WindowS
       ble_(ble),
       wired_(wired),
       receiver_(receiver),
-      bluetoothPresentAtStart_(std::move(bluetoothPresentAtStart)) {}
+      bluetoothPresentAtStart_(std::move(bluetoothPresentAtStart)),
+      onLinkBack_(std::move(onLinkBack)) {}
 
 uint32_t ConnectionManager::FoldDataMessage(uint64_t wParam, int64_t lParam) {
     return static_cast<uint32_t>(wParam << 16) ^ static_cast<uint32_t>(lParam & 0xFFFF);
@@ -130,6 +134,9 @@ void ConnectionManager::ReceiverArrived() {
     if (!links_.CablePresent() && links_.bleConnected == 0) {
         AnnounceConnected(1);
     }
+    if (onLinkBack_) {
+        onLinkBack_();
+    }
 }
 
 void ConnectionManager::ReceiverRemoved() {
@@ -160,6 +167,9 @@ void ConnectionManager::CableArrived() {
     if (!links_.ReceiverPresent() && links_.bleConnected == 0) {
         AnnounceConnected(1);
     }
+    if (onLinkBack_) {
+        onLinkBack_();
+    }
 }
 
 void ConnectionManager::CableRemoved() {
@@ -179,6 +189,7 @@ void ConnectionManager::CableRemoved() {
 
 void ConnectionManager::OnBleChange(int connected) {
     if (connected != 0) {
+        const bool cameBack = links_.bleConnected == 0;
         links_.bleConnected = 1;
         ble_.SetLinkUp(true);
         window_.SetTimer(kBleRegistration, kBleRegistrationMs);
@@ -191,9 +202,12 @@ void ConnectionManager::OnBleChange(int connected) {
             ShowBatteryView(false);
             window_.PostMessage(page_messages::kDeviceConnected, 0, 0);
         }
+        // Writes find the mouse only once the registration has listed its address.
+        bleCameBack_ = bleCameBack_ || cameBack;
         return;
     }
     links_.bleConnected = 0;
+    bleCameBack_ = false;
     window_.KillTimer(kBleRegistration);
     ble_.SetLinkUp(false);
     if (ble_.HasRegistration()) {
@@ -231,6 +245,9 @@ void ConnectionManager::OnBleRegistrationTimer() {
     window_.KillTimer(kBleRegistration);
     if (!ble_.HasRegistration()) {
         ble_.ConnectAndRegister();
+    }
+    if (std::exchange(bleCameBack_, false) && onLinkBack_) {
+        onLinkBack_();
     }
 }
 

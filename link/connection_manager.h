@@ -28,7 +28,8 @@ class ConnectionManager {
 public:
     ConnectionManager(LinkState& links, DeviceView& view, WindowServices& window,
                       DeviceEvents& events, BleControl& ble, DriverFunctions& wired,
-                      DriverFunctions& receiver, std::function<bool()> bluetoothPresentAtStart);
+                      DriverFunctions& receiver, std::function<bool()> bluetoothPresentAtStart,
+                      std::function<void()> onLinkBack = {});
 
     // Opens both USB links (cable first), looks for the mouse on Bluetooth, and announces the
     // connected state once, whatever it is. window receives the drivers' messages.
@@ -41,7 +42,7 @@ public:
     void OnCableEvent(uint32_t code);
     void OnBleChange(int connected);
     void OnWatchdogExpired();       // timer 100
-    void OnBleRegistrationTimer();  // timer 517
+    void OnBleRegistrationTimer();  // timer 517; tells a Bluetooth link that came back
 
     // Data message: key in the high 16 bits, XOR the low 16 bits of lParam.
     static uint32_t FoldDataMessage(uint64_t wParam, int64_t lParam);
@@ -69,4 +70,7 @@ private:
     DriverFunctions& wired_;
     DriverFunctions& receiver_;
     std::function<bool()> bluetoothPresentAtStart_;
+    // A link to the mouse arrived after start-up: the cable, the receiver or Bluetooth.
+    std::function<void()> onLinkBack_;
+    bool bleCameBack_ = false;  // Bluetooth came up; told once its registration has run
 };

@@ -27,12 +27,14 @@ int ReportRateIndexFromCode(uint16_t code) {
 
 DeviceEvents::DeviceEvents(LinkState& links, DeviceView& view, WindowServices& window,
                            CurrentProfileAccess& profile,
-                           std::function<void(uint16_t)> onAcknowledgement)
+                           std::function<void(uint16_t)> onAcknowledgement,
+                           std::function<void(bool)> onMouseAnswered)
     : links_(links),
       view_(view),
       window_(window),
       profile_(profile),
-      onAcknowledgement_(std::move(onAcknowledgement)) {}
+      onAcknowledgement_(std::move(onAcknowledgement)),
+      onMouseAnswered_(std::move(onMouseAnswered)) {}
 
 void DeviceEvents::Handle(uint16_t key, uint16_t value, EventSource source) {
     if ((key & 0xFF) != kEventMarker) {
@@ -49,13 +51,18 @@ void DeviceEvents::Handle(uint16_t key, uint16_t value, EventSource source) {
         case 0x80:
             profile_.Synchronise();
             break;
-        case 0x40:
+        case 0x40: {
+            bool wokeUp = false;
             if (source == EventSource::Usb) {
-                HandlePowerOverUsb(value);
+                wokeUp = HandlePowerOverUsb(value);
             } else {
                 HandlePowerOverBluetooth(value);
             }
+            if (onMouseAnswered_) {
+                onMouseAnswered_(wokeUp);
+            }
             break;
+        }
         case 0x50:
             if (onAcknowledgement_) {
                 onAcknowledgement_(value);
@@ -71,8 +78,9 @@ void DeviceEvents::HandleDpiStage(uint16_t value) {
         return;
     }
     int32_t stageDpi = 0;
+    const auto change = [stage = value - 1](ProfileSlot& slot) { slot.dpiStage = stage; };
     const bool loaded = profile_.EditSlot0([&](ProfileSlot& slot) {
-        slot.dpiStage = value - 1;
+        change(slot);
         stageDpi = slot.dpiValue[value - 1];
     });
     if (!loaded) {
@@ -80,7 +88,7 @@ void DeviceEvents::HandleDpiStage(uint16_t value) {
     }
     view_.SelectDpiStageOption(value);
     window_.PostMessage(page_messages::kDpiPopup, 0, stageDpi);
-    profile_.Synchronise();
+    profile_.SynchroniseSlot0(change);
 }
 
 void DeviceEvents::HandleReportRate(uint16_t value) {
@@ -90,12 +98,15 @@ void DeviceEvents::HandleReportRate(uint16_t value) {
     if (index < 0) {
         return;
     }
-    if (profile_.EditSlot0([&](ProfileSlot& slot) { slot.reportRate = index; })) {
-        profile_.Synchronise();
+    const auto change = [index](ProfileSlot& slot) { slot.reportRate = index; };
+    if (profile_.EditSlot0(change)) {
+        // The page shows the rate the profile now holds.
+        view_.SelectReportRateOption(index);
+        profile_.SynchroniseSlot0(change);
     }
 }
 
-void DeviceEvents::HandlePowerOverUsb(uint16_t value) {
+bool DeviceEvents::HandlePowerOverUsb(uint16_t value) {
     const int state = value & 0xFF;
     const int level = value >> 8;
 
@@ -106,6 +117,7 @@ void DeviceEvents::HandlePowerOverUsb(uint16_t value) {
         view_.SetVisible(kNoPowerView, false);
         view_.SetVisible(kPowerView, true);
     }
+    bool wokeUp = false;
     const bool asleepBehindReceiver =
         (state == kStateCharged || state == kStateCharging) && links_.CablePresent();
     if (asleepBehindReceiver) {
@@ -117,6 +129,7 @@ void DeviceEvents::HandlePowerOverUsb(uint16_t value) {
         view_.SetVisible(kWireless, false);
     } else if (links_.wirelessAwake == 0) {
         links_.wirelessAwake = 1;
+        wokeUp = true;
         view_.SetVisible(kWireless, true);
         RefreshSettingsView();
     }
@@ -130,6 +143,7 @@ void DeviceEvents::HandlePowerOverUsb(uint16_t value) {
         ShowBatteryLevel(level);
     }
     view_.SetVisible(kSleepLabel, false);
+    return wokeUp;
 }
 
 void DeviceEvents::HandlePowerOverBluetooth(uint16_t value) {

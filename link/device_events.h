@@ -22,12 +22,18 @@ public:
     // Takes the current record as the last one sent and saves the store, so that a change the
     // mouse made itself is not sent back by the next apply.
     virtual void Synchronise() = 0;
+    // The mouse made this change to slot 0 itself: the copy last sent takes the same change and
+    // the store is saved. Edits of the user's not sent yet stay to be sent.
+    virtual void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) = 0;
 };
 
 class DeviceEvents {
 public:
+    // onMouseAnswered runs after each power status, from either link: the mouse is reachable
+    // now; wokeUp tells that it has just woken behind the receiver.
     DeviceEvents(LinkState& links, DeviceView& view, WindowServices& window,
-                 CurrentProfileAccess& profile, std::function<void(uint16_t)> onAcknowledgement);
+                 CurrentProfileAccess& profile, std::function<void(uint16_t)> onAcknowledgement,
+                 std::function<void(bool wokeUp)> onMouseAnswered = {});
 
     // One event: key = 0x69 | type << 8, value 16 bits.
     void Handle(uint16_t key, uint16_t value, EventSource source);
@@ -46,7 +52,8 @@ public:
 private:
     void HandleDpiStage(uint16_t value);
     void HandleReportRate(uint16_t value);
-    void HandlePowerOverUsb(uint16_t value);
+    // Returns whether the mouse has just woken behind the receiver.
+    bool HandlePowerOverUsb(uint16_t value);
     void HandlePowerOverBluetooth(uint16_t value);
     void ShowCharging();
 
@@ -55,6 +62,7 @@ private:
     WindowServices& window_;
     CurrentProfileAccess& profile_;
     std::function<void(uint16_t)> onAcknowledgement_;
+    std::function<void(bool)> onMouseAnswered_;
     int chargeAnimStep_ = 0;
 };
 

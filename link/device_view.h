@@ -41,6 +41,8 @@ public:
     virtual void SetProgress(std::string_view control, int value) = 0;
     // Selects stage option number (1-based) of "ms_1_option_dpi_step_%d" without a notification.
     virtual void SelectDpiStageOption(int number) = 0;
+    // Selects rate option index (0..3) of "ms_1_btn_prate_%d" without a notification.
+    virtual void SelectReportRateOption(int index) = 0;
     // Shows the lighting rows for the current lighting effect.
     virtual void UpdateLightRows() = 0;
 };

@@ -56,7 +56,9 @@ typedef int (*TalvoreGetFeature)(uint8_t* buffer, uint32_t length);
  * installhook(window) then enablehook(1): every key and mouse-button event is posted to the window
  * as message 1034: wParam = Windows virtual-key code, or a mouse message 513/514 (left down/up),
  * 516/517 (right), 519/520 (middle), 523/524 (X button down/up); lParam = 0 for a press and
- * nonzero for a release; with 523/524 lParam names the X button: 1 forward, 2 backward. */
+ * nonzero for a release; with 523/524 lParam names the X button: 1 forward, 2 backward.
+ * removehook() ends keys and mouse buttons alike and returns once nothing more will be posted to
+ * the window; removemousehook() ends the mouse buttons only. */
 typedef int (*TalvoreInstallHook)(const TalvoreWindow* window);
 typedef void (*TalvoreRemoveHook)(void);
 typedef void (*TalvoreEnableHook)(int enable);

@@ -1,7 +1,12 @@
 #include "page/device_links.h"
 
+#include <QLoggingCategory>
+
 #include "link/null_gatt_backend.h"
 #include "page/profile_store.h"
+#include "sys/program_layout.h"
+
+Q_LOGGING_CATEGORY(lcLinks, "talvore.links")
 
 namespace {
 
@@ -60,11 +65,22 @@ DeviceLinks::DeviceLinks(ProfileStore& store, DeviceView& view, WindowServices& 
       engine_(links_, {wiredTransport_.get(), receiverTransport_.get(), bleTransport_.get()},
               platform_.sleeper != nullptr ? *platform_.sleeper : realSleeper_),
       pipeline_(*this, engine_, this),
-      events_(links_, view, window, *this,
-              [this](uint16_t value) { engine_.OnAcknowledgementEvent(value); }),
+      events_(
+          links_, view, window, *this,
+          [this](uint16_t value) { engine_.OnAcknowledgementEvent(value); },
+          [this](bool wokeUp) { OnMouseAnswered(wokeUp); }),
       connection_(links_, view, window, events_, *ble_, wiredLibrary_.Functions(),
-                  receiverLibrary_.Functions(), platform_.bluetoothPresentAtStart),
-      worker_([this] { return links_.AnyLinkUsable(); }, [this] { pipeline_.RunApply(); }) {}
+                  receiverLibrary_.Functions(), platform_.bluetoothPresentAtStart,
+                  [this] { RequestFullApply(); }),
+      worker_([this] { return links_.AnyLinkUsable(); },
+              [this] {
+                  retryQueued_ = false;
+                  pipeline_.RunApply();
+              },
+              [this] {
+                  retryQueued_ = false;
+                  SaveIfLoaded();
+              }) {}
 
 DeviceLinks::~DeviceLinks() {
     Stop();
@@ -72,10 +88,14 @@ DeviceLinks::~DeviceLinks() {
 
 void DeviceLinks::Start() {
     worker_.Start();
-    wiredLibrary_.Load(platform_.programFolder + QStringLiteral("hiddriver_2.so"));
-    receiverLibrary_.Load(platform_.programFolder + QStringLiteral("hiddriver_1.so"));
+    const QString libraries = LibraryFolderOf(platform_.programFolder);
+    wiredLibrary_.Load(libraries + QStringLiteral("hiddriver_2.so"));
+    receiverLibrary_.Load(libraries + QStringLiteral("hiddriver_1.so"));
     driverWindow_ = {&poster_, &PostToWindow};
     connection_.StartDevices(driverWindow_);
+    if (platform_.watchResume) {
+        resumeWatcher_ = platform_.watchResume([this] { RequestFullApply(); });
+    }
     started_ = true;
 }
 
@@ -84,11 +104,50 @@ void DeviceLinks::Stop() {
         return;
     }
     started_ = false;
+    resumeWatcher_.reset();
+    // A mouse that does not answer must not hold up the exit: the retries and waits end now.
+    engine_.Stop();
+    realSleeper_.Interrupt();
     worker_.Quit();
     connection_.CloseDevices();
     wiredLibrary_.Unload();
     receiverLibrary_.Unload();
     ble_->Unregister();  // no notification may reach a page that is going away
+    if (SaveIfLoaded()) {
+        qCInfo(lcLinks) << "profiles saved on the way out";
+    }
+}
+
+void DeviceLinks::RequestFullApply() {
+    answerRetries_ = 0;
+    store_.SetForceFullApply(true);
+    worker_.Post();
+}
+
+void DeviceLinks::OnMouseAnswered(bool wokeUp) {
+    // A mouse that keeps refusing is not retried for ever: after a few tries in a row only an
+    // edit, a wake-up or a link that comes back tries again. The notice stays meanwhile.
+    if (wokeUp) {
+        answerRetries_ = 0;
+    } else if (!pipeline_.LastApplyUndelivered() || answerRetries_ >= kMaxAnswerRetries) {
+        return;
+    }
+    if (!retryQueued_.exchange(true)) {
+        answerRetries_ += wokeUp ? 0 : 1;
+        worker_.Post();
+    }
+}
+
+void DeviceLinks::RequestApply() {
+    answerRetries_ = 0;
+    worker_.Post();
+}
+
+bool DeviceLinks::SaveIfLoaded() {
+    // Before the store is loaded there is nothing of the user's to write, and an empty list
+    // must never replace pro.data.
+    return store_.WithLock(
+        [](ProfileStore& s) { return s.Current() != nullptr && s.SaveProfiles(); });
 }
 
 RecordSnapshot DeviceLinks::TakeSnapshot() {
@@ -109,8 +168,8 @@ void DeviceLinks::ReportsSent() {
     poster_.Post(program_messages::kApplyReportsSent);
 }
 
-void DeviceLinks::ApplyFinished() {
-    poster_.Post(program_messages::kApplyFinished);
+void DeviceLinks::ApplyFinished(bool undelivered) {
+    poster_.Post(program_messages::kApplyFinished, undelivered ? 1 : 0);
 }
 
 bool DeviceLinks::EditSlot0(const std::function<void(ProfileSlot&)>& edit) {
@@ -122,6 +181,10 @@ bool DeviceLinks::EditSlot0(const std::function<void(ProfileSlot&)>& edit) {
         edit(current->slots[0]);
         return true;
     });
+}
+
+void DeviceLinks::SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) {
+    pipeline_.SynchroniseSlot0(change);
 }
 
 void DeviceLinks::Synchronise() {

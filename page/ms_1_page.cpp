@@ -3,11 +3,13 @@
 #include <QLoggingCategory>
 
 #include "app/msg_wnd.h"
+#include "macro/editor/ms_1_macro.h"
 #include "macro/us_keyboard_layout.h"
 #include "page/color_swatches.h"
 #include "page/function_codes.h"
 #include "page/page_window_services.h"
 #include "page/profile_list.h"
+#include "sys/clock.h"
 #include "sys/folders.h"
 #include "sys/mouse_settings.h"
 #include "sys/xkb_keyboard_layout.h"
@@ -48,7 +50,7 @@ CMS_1_Page::CMS_1_Page(PagePlatform platform)
       store_(DataFolderOf(platform_.programFolder), LanguageManager::Instance()),
       view_(controls_, LanguageManager::Instance(), *layout_),
       buttons_(controls_, store_, view_, *layout_, LanguageManager::Instance()),
-      deviceView_(controls_, [this] { UpdateLightRows(); }) {
+      deviceView_(controls_, battery_, [this] { UpdateLightRows(); }) {
     Route(QStringLiteral("click"), this, &CMS_1_Page::OnClick);
     Route(QStringLiteral("selectchanged"), this, &CMS_1_Page::OnSelectChanged);
     Route(QStringLiteral("itemselect"), this, &CMS_1_Page::OnItemSelect);
@@ -162,7 +164,7 @@ void CMS_1_Page::OnBluetoothEvent(uint16_t key, uint16_t value) {
     }
 }
 
-void CMS_1_Page::OnApplyMessage(uint32_t message) {
+void CMS_1_Page::OnApplyMessage(uint32_t message, quintptr wParam) {
     if (window_ == nullptr) {
         return;
     }
@@ -177,6 +179,8 @@ void CMS_1_Page::OnApplyMessage(uint32_t message) {
             break;
         case program_messages::kApplyFinished:
             ring.SetVisible(false);
+            // Stays until a later apply delivers everything.
+            window_->Find<Control>(QStringLiteral("ms_1_apply_notice")).SetVisible(wParam != 0);
             break;
         default:
             break;
@@ -226,6 +230,27 @@ void CMS_1_Page::OpenDesktopMouseSettings() {
     }
 }
 
+void CMS_1_Page::OpenMacroEditor() {
+    if (window_ == nullptr || hooks_ == nullptr) {
+        return;
+    }
+    static const SteadyClock clock;
+    RunMacroEditor(*window_, {store_.Macros(), *hooks_, *layout_, LanguageManager::Instance(),
+                              clock, DataFolderOf(platform_.programFolder)});
+    const bool currentHadMacros = store_.ReconcileMacros();
+    // Other profiles may have changed too, and no apply saves them while the mouse is away.
+    store_.SaveProfiles();
+    if (!currentHadMacros) {
+        return;
+    }
+    if (const auto record = store_.TakeSnapshotOfCurrent()) {
+        for (int j = 0; j < kButtonCount; ++j) {
+            view_.ShowButtonLabel(j, ActiveSlot(*record).buttons[j]);
+        }
+    }
+    PostApplyRequest();
+}
+
 // The first control that matches handles the click.
 void CMS_1_Page::OnClick(const Notification& n) {
     const Control& c = n.sender;
@@ -251,7 +276,7 @@ void CMS_1_Page::OnClick(const Notification& n) {
     } else if (c == controls_.btnLightColor) {
         swatches_->ChooseLightColor(controls_.btnLightColor);
     } else if (c == controls_.btnMacro) {
-        // The macro editor opens here.
+        OpenMacroEditor();
     } else if (const int stage = IndexIn(controls_.btnDpiColor, c); stage >= 0) {
         swatches_->ChooseDpiColor(controls_.btnDpiColor[static_cast<std::size_t>(stage)], stage);
     } else if (const int k = IndexIn(controls_.btnKey, c); k >= 0) {

@@ -11,6 +11,7 @@
 #include "link/driver_functions.h"
 #include "macro/keyboard_layout.h"
 #include "page/button_assignment.h"
+#include "page/battery_display.h"
 #include "page/device_links.h"
 #include "page/page_controls.h"
 #include "page/page_device_view.h"
@@ -47,8 +48,9 @@ public:
     void OnWatchdogTimer();         // timer 100
     void OnBleRegistrationTimer();  // timer 517
     void OnBluetoothEvent(uint16_t key, uint16_t value);
-    void OnApplyMessage(uint32_t message);  // the worker's apply started / sent / finished
-    void RequestApply();                    // thread message 1648 for the worker
+    // The worker's apply started / sent / finished (wParam 1: something was not delivered).
+    void OnApplyMessage(uint32_t message, quintptr wParam = 0);
+    void RequestApply();  // thread message 1648 for the worker
     // A menu item whose name agrees with "ms_1" was chosen.
     void OnMenuCommand(const QString& itemName);
 
@@ -62,6 +64,8 @@ public:
     DeviceLinks* Links() { return links_.get(); }
     const HookTable* Hooks() const { return hooks_; }
     ButtonAssignment& Buttons() { return buttons_; }
+    // What the battery panel shows, for the tray.
+    BatteryDisplay& Battery() { return battery_; }
 
 private:
     void OnClick(const Notification& n);
@@ -72,6 +76,8 @@ private:
     void OnTimer(const Notification& n);
 
     void OpenDesktopMouseSettings();
+    // The macro editor, modal; then every profile's macro copies follow the edited macros.
+    void OpenMacroEditor();
     void UpdateLightRows();
     // Runs edit on the displayed slot of the current profile under the store's lock.
     bool EditCurrent(const std::function<void(ProfileRecord&)>& edit);
@@ -86,6 +92,7 @@ private:
     ProfileStore store_;
     SettingsView view_;
     ButtonAssignment buttons_;
+    BatteryDisplay battery_;
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
     std::unique_ptr<ProfileList> profiles_;

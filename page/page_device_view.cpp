@@ -6,6 +6,7 @@ Control PageDeviceView::Find(std::string_view name) const {
 
 void PageDeviceView::SetVisible(std::string_view control, bool visible) {
     Find(control).SetVisible(visible);
+    battery_.OnVisible(control, visible);
 }
 
 bool PageDeviceView::IsChecked(std::string_view control) const {
@@ -18,10 +19,12 @@ void PageDeviceView::SetChecked(std::string_view control, bool checked) {
 
 void PageDeviceView::SetLanguageText(std::string_view control, std::string_view key) {
     Find(control).SetTextKey(QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size())));
+    battery_.OnLanguageText(control, key);
 }
 
 void PageDeviceView::SetPlainText(std::string_view control, const QString& text) {
     Find(control).SetText(text);
+    battery_.OnPlainText(control, text);
 }
 
 void PageDeviceView::SetProgress(std::string_view control, int value) {
@@ -31,6 +34,12 @@ void PageDeviceView::SetProgress(std::string_view control, int value) {
 void PageDeviceView::SelectDpiStageOption(int number) {
     if (number >= 1 && number <= static_cast<int>(c_.optionDpiStep.size())) {
         c_.optionDpiStep[static_cast<std::size_t>(number - 1)].Select(Notify::kNo);
+    }
+}
+
+void PageDeviceView::SelectReportRateOption(int index) {
+    if (index >= 0 && index < static_cast<int>(c_.btnReportRate.size())) {
+        c_.btnReportRate[static_cast<std::size_t>(index)].Select(Notify::kNo);
     }
 }
 

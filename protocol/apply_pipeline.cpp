@@ -1,15 +1,8 @@
 #include "protocol/apply_pipeline.h"
 
+#include <vector>
+
 #include "protocol/report_builders.h"
-
-namespace {
-
-template <std::size_t N>
-void Send(ReportSender& sender, const std::array<uint8_t, N>& report) {
-    sender.SendReport(report.data(), report.size());  // a failed send does not stop the apply
-}
-
-}  // namespace
 
 ApplyPipeline::ApplyPipeline(ProfileSource& source, ReportSender& sender, ApplyObserver* observer)
     : source_(source),
@@ -28,14 +21,13 @@ ChangeFlags ApplyPipeline::RunApply() {
     }
 
     ChangeFlags flags;
-    if (snapshot.forceFullApply) {
-        flags = AllChanged();
-    } else {
+    {
         std::lock_guard lock(lastAppliedMutex_);
-        flags = DetectChanges(record, *lastAppliedRecord_);
+        flags = snapshot.forceFullApply ? AllChanged() : DetectChanges(record, *lastAppliedRecord_);
+        Merge(flags, pending_);  // what the mouse did not take last time goes again
     }
 
-    SendChanged(record, flags);
+    const SendOutcome outcome = SendChanged(record, flags);
 
     if (observer_ != nullptr) {
         observer_->ReportsSent();
@@ -46,35 +38,67 @@ ChangeFlags ApplyPipeline::RunApply() {
         std::lock_guard lock(lastAppliedMutex_);
         source_.Save();
         *lastAppliedRecord_ = record;
+        pending_ = outcome.pending;
+        undelivered_ = outcome.undelivered;
     }
     if (observer_ != nullptr) {
-        observer_->ApplyFinished();
+        observer_->ApplyFinished(outcome.undelivered);
     }
     return flags;
 }
 
-void ApplyPipeline::SendChanged(const ProfileRecord& record, const ChangeFlags& flags) {
-    if (flags.anyChanged) {
-        Send(sender_, BuildReport0C());
-    }
-    if (flags.dpiChanged) {
-        Send(sender_, BuildDpiReport(record));
-    }
-    if (flags.lightChanged) {
-        Send(sender_, BuildLightingReport(record));
-    }
-    if (flags.rateChanged) {
-        Send(sender_, BuildRateReport(record));
-    }
-    if (flags.buttonsChanged) {
-        Send(sender_, BuildButtonReport(record));
-    }
+ApplyPipeline::SendOutcome ApplyPipeline::SendChanged(const ProfileRecord& record,
+                                                      const ChangeFlags& flags) {
+    struct Due {
+        std::vector<uint8_t> report;
+        bool* pendingFlag;
+    };
+    SendOutcome outcome;
+    ChangeFlags& pending = outcome.pending;
+    std::vector<Due> due;
+    const auto add = [&](bool changed, const auto& report, bool& pendingFlag) {
+        if (!changed) {
+            return;
+        }
+        if (!sender_.CanCarry(report[0])) {
+            pendingFlag = true;  // held back until a link that carries it
+            return;
+        }
+        due.push_back({{report.begin(), report.end()}, &pendingFlag});
+    };
+    add(flags.dpiChanged, BuildDpiReport(record), pending.dpiChanged);
+    add(flags.lightChanged, BuildLightingReport(record), pending.lightChanged);
+    add(flags.rateChanged, BuildRateReport(record), pending.rateChanged);
+    add(flags.buttonsChanged, BuildButtonReport(record), pending.buttonsChanged);
     // Reports carry slot 0, so its entries decide which buttons hold a macro.
     for (int j = 0; j < kButtonCount; ++j) {
-        if (flags.macroChanged[j] && record.slots[0].buttons[j].functionCode == kFunctionMacro) {
-            Send(sender_, BuildMacroReport(record, j));
-        }
+        add(flags.macroChanged[j] && record.slots[0].buttons[j].functionCode == kFunctionMacro,
+            BuildMacroReport(record, j), pending.macroChanged[j]);
     }
+
+    // A failed send does not stop the apply; its group stays pending. The 0x0C report goes
+    // first whenever something changed, unless everything that changed is held back.
+    const auto send = [&](const std::vector<uint8_t>& report, bool& pendingFlag) {
+        if (sender_.SendReport(report.data(), report.size()) == 1) {
+            return true;
+        }
+        pendingFlag = true;
+        outcome.undelivered = true;
+        return false;
+    };
+    bool preambleTaken = true;
+    if (flags.anyChanged && (!due.empty() || !AnyGroup(flags))) {
+        const auto preamble = BuildReport0C();
+        preambleTaken = send({preamble.begin(), preamble.end()}, pending.anyChanged);
+    }
+    for (Due& report : due) {
+        send(report.report, *report.pendingFlag);
+    }
+    if (!preambleTaken) {
+        pending = flags;  // what followed an untaken 0x0C may not have been applied
+    }
+    pending.anyChanged = pending.anyChanged || AnyGroup(pending);
+    return outcome;
 }
 
 void ApplyPipeline::Synchronise(const ProfileRecord& current) {
@@ -83,7 +107,23 @@ void ApplyPipeline::Synchronise(const ProfileRecord& current) {
     source_.Save();
 }
 
+void ApplyPipeline::SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) {
+    std::lock_guard lock(lastAppliedMutex_);
+    change(lastAppliedRecord_->slots[0]);
+    source_.Save();
+}
+
 std::unique_ptr<ProfileRecord> ApplyPipeline::CopyLastApplied() const {
     std::lock_guard lock(lastAppliedMutex_);
     return std::make_unique<ProfileRecord>(*lastAppliedRecord_);
+}
+
+ChangeFlags ApplyPipeline::Pending() const {
+    std::lock_guard lock(lastAppliedMutex_);
+    return pending_;
+}
+
+bool ApplyPipeline::LastApplyUndelivered() const {
+    std::lock_guard lock(lastAppliedMutex_);
+    return undelivered_;
 }

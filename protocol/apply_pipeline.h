@@ -6,8 +6,14 @@
 // reports are on their way is still seen by the next apply. lastAppliedRecord has its own lock;
 // it is not held while reports are sent (a transfer over the receiver can last 30 s).
 // Lock order: the pipeline's lock, then the store's (inside Save()).
+//
+// A report the mouse did not take leaves its group pending: the next apply sends it again even
+// when the record has not changed since. When the 0x0C report itself was not taken, every group
+// of that apply stays pending. A report the link in use never carries (the report rate over
+// Bluetooth alone) is held back the same way but does not count as a failure.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -41,8 +47,9 @@ public:
     virtual void ApplyStarted() = 0;
     // Start the watchdog with kWatchdogPeriodMs; before the save.
     virtual void ReportsSent() = 0;
-    // Hide "apply_ring"; after the save and the copy.
-    virtual void ApplyFinished() = 0;
+    // Hide "apply_ring"; after the save and the copy. undelivered: a report the link could carry
+    // did not reach the mouse, so something the page shows is not on the mouse yet.
+    virtual void ApplyFinished(bool undelivered) = 0;
 };
 
 class ApplyPipeline {
@@ -56,15 +63,29 @@ public:
     // After the mouse changed a setting itself: the record becomes the copy last sent, then the
     // store is saved, so the change is not sent back. Called on the UI thread.
     void Synchronise(const ProfileRecord& current);
+    // After the mouse changed one setting itself: that change alone goes into the copy last
+    // sent, then the store is saved. Unlike Synchronise, an edit not sent yet stays to be sent.
+    void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change);
 
     std::unique_ptr<ProfileRecord> CopyLastApplied() const;
 
+    // Groups the last apply could not deliver (or held back); the next apply sends them.
+    ChangeFlags Pending() const;
+    // Whether the last apply left a report the link could carry undelivered.
+    bool LastApplyUndelivered() const;
+
 private:
-    void SendChanged(const ProfileRecord& record, const ChangeFlags& flags);
+    struct SendOutcome {
+        ChangeFlags pending;
+        bool undelivered = false;
+    };
+    SendOutcome SendChanged(const ProfileRecord& record, const ChangeFlags& flags);
 
     ProfileSource& source_;
     ReportSender& sender_;
     ApplyObserver* observer_;
     mutable std::mutex lastAppliedMutex_;
     std::unique_ptr<ProfileRecord> lastAppliedRecord_;  // 165,024 bytes, all zero at first
+    ChangeFlags pending_;
+    bool undelivered_ = false;
 };

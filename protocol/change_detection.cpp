@@ -68,3 +68,22 @@ ChangeFlags AllChanged() {
     flags.macroChanged.fill(true);
     return flags;
 }
+
+void Merge(ChangeFlags& flags, const ChangeFlags& more) {
+    flags.dpiChanged = flags.dpiChanged || more.dpiChanged;
+    flags.rateChanged = flags.rateChanged || more.rateChanged;
+    flags.lightChanged = flags.lightChanged || more.lightChanged;
+    flags.buttonsChanged = flags.buttonsChanged || more.buttonsChanged;
+    for (int j = 0; j < kButtonCount; ++j) {
+        flags.macroChanged[j] = flags.macroChanged[j] || more.macroChanged[j];
+    }
+    flags.anyChanged = flags.anyChanged || more.anyChanged || AnyGroup(more);
+}
+
+bool AnyGroup(const ChangeFlags& flags) {
+    bool any = flags.dpiChanged || flags.rateChanged || flags.lightChanged || flags.buttonsChanged;
+    for (const bool macro : flags.macroChanged) {
+        any = any || macro;
+    }
+    return any;
+}

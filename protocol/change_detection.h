@@ -20,3 +20,9 @@ ChangeFlags DetectChanges(const ProfileRecord& current, const ProfileRecord& las
 
 // Every flag set: what a forced full apply sends.
 ChangeFlags AllChanged();
+
+// Adds the groups set in `more` (anyChanged follows any group).
+void Merge(ChangeFlags& flags, const ChangeFlags& more);
+
+// Whether any group is set.
+bool AnyGroup(const ChangeFlags& flags);

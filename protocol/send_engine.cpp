@@ -36,8 +36,16 @@ void SendEngine::OnAcknowledgementEvent(uint16_t value) {
     ackReceived_.store((value & 0xFF) == 0 ? 1 : 0);
 }
 
+bool SendEngine::CanCarry(uint8_t reportId) const {
+    if (reportId != kReportIdRate) {
+        return true;
+    }
+    return (links_.CablePresent() && transports_.wired != nullptr) ||
+           (links_.ReceiverUsable() && transports_.receiver != nullptr) || !links_.BleUsable();
+}
+
 int SendEngine::SendReport(const uint8_t* bytes, std::size_t length) {
-    if (bytes == nullptr || length == 0) {
+    if (bytes == nullptr || length == 0 || Stopping()) {
         return 0;
     }
     // The cable never hands a report on to another link.
@@ -52,19 +60,27 @@ int SendEngine::SendReport(const uint8_t* bytes, std::size_t length) {
 }
 
 int SendEngine::SendWired(const uint8_t* bytes, std::size_t length) {
+    // A failed wired transfer is not retried, but the report does not count as delivered: the
+    // apply keeps its group for the next one.
+    bool allTaken = true;
+    const auto transfer = [&](const uint8_t* data, std::size_t size) {
+        if (Stopping()) {
+            allTaken = false;
+        } else if (transports_.wired->Send(data, size)) {
+            sleeper_.SleepMs(kWiredPauseMs);
+        } else {
+            allTaken = false;
+        }
+    };
     if (IsMacroReport(bytes)) {
         for (int piece = 0; piece < kMacroFrameCount; ++piece) {
             const MacroFrame frame = BuildMacroFrame(bytes, length, piece, false);
-            if (transports_.wired->Send(frame.data(), frame.size())) {
-                sleeper_.SleepMs(kWiredPauseMs);
-            }
+            transfer(frame.data(), frame.size());
         }
-        return 1;
+    } else {
+        transfer(bytes, length);
     }
-    if (transports_.wired->Send(bytes, length)) {
-        sleeper_.SleepMs(kWiredPauseMs);
-    }
-    return 1;  // a failed wired transfer is not retried
+    return allTaken ? 1 : 0;
 }
 
 bool SendEngine::SendOverReceiver(const uint8_t* bytes, std::size_t length) {
@@ -73,6 +89,9 @@ bool SendEngine::SendOverReceiver(const uint8_t* bytes, std::size_t length) {
         // Each pass sends all three pieces; the mouse acknowledges the whole macro.
         for (int pass = 0; pass < kReceiverTries; ++pass) {
             for (int piece = 0; piece < kMacroFrameCount; ++piece) {
+                if (Stopping()) {
+                    return false;
+                }
                 const MacroFrame frame = BuildMacroFrame(bytes, length, piece, true);
                 transports_.receiver->Send(frame.data(), frame.size());
                 sleeper_.SleepMs(kReceiverMacroPauseMs);
@@ -87,6 +106,9 @@ bool SendEngine::SendOverReceiver(const uint8_t* bytes, std::size_t length) {
         if (AckReceived()) {
             return true;
         }
+        if (Stopping()) {
+            return false;
+        }
         transports_.receiver->Send(bytes, length);
         sleeper_.SleepMs(kReceiverPauseMs);
     }
@@ -95,7 +117,8 @@ bool SendEngine::SendOverReceiver(const uint8_t* bytes, std::size_t length) {
 
 int SendEngine::SendOverBle(const uint8_t* bytes, std::size_t length) {
     // The mouse takes no report-rate setting over Bluetooth.
-    if (!links_.BleUsable() || transports_.ble == nullptr || bytes[0] == kReportIdRate) {
+    if (!links_.BleUsable() || transports_.ble == nullptr || bytes[0] == kReportIdRate ||
+        Stopping()) {
         return 0;
     }
     if (!transports_.ble->Send(bytes, length)) {

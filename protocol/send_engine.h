@@ -4,6 +4,10 @@
 // Link choice per report: the cable when present; else the receiver while the mouse behind it is
 // awake, retried until the mouse acknowledges; else (or when the receiver got no acknowledgement)
 // Bluetooth, which never carries the report-rate report.
+//
+// A report counts as delivered only when the mouse took it: every wired transfer succeeded, the
+// receiver's transfer was acknowledged, or the Bluetooth write succeeded. Stop() ends the retries
+// and waits of a send in progress, so a quit never waits for a mouse that does not answer.
 #pragma once
 
 #include <array>
@@ -44,6 +48,15 @@ public:
 
     int SendReport(const uint8_t* bytes, std::size_t length) override;
 
+    // Whether the link a report would take now can carry it at all: only the report-rate report
+    // over Bluetooth alone cannot.
+    bool CanCarry(uint8_t reportId) const override;
+
+    // From any thread: the send in progress gives up at its next try or wait, and every later one
+    // sends nothing. The sleeper is not woken; pass one that Stop's caller can interrupt.
+    void Stop() { stopping_.store(true); }
+    bool Stopping() const { return stopping_.load(); }
+
     // The mouse's acknowledgement event (0x5069): accepted when the value's low byte is 0.
     // Called on the UI thread while the worker may be waiting for it.
     void OnAcknowledgementEvent(uint16_t value);
@@ -58,4 +71,5 @@ private:
     SendTransports transports_;
     Sleeper& sleeper_;
     std::atomic<int32_t> ackReceived_{0};
+    std::atomic<bool> stopping_{false};
 };

@@ -9,6 +9,8 @@ packages=(
     libhidapi-dev libxkbcommon-dev libxkbcommon-x11-dev libxi-dev libx11-dev libxdamage-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
+    desktop-file-utils appstream dpkg-dev file
+    dbus-daemon
 )
 
 missing=()

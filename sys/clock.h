@@ -3,7 +3,9 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 class Clock {
@@ -33,4 +35,27 @@ public:
     void SleepMs(int milliseconds) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
+};
+
+// Real time that can be cut short: once Interrupt() has been called, the sleep in progress and
+// every later one return at once. Shutdown uses it so that no paced wait holds up the exit.
+class InterruptibleSleeper final : public Sleeper {
+public:
+    void SleepMs(int milliseconds) override {
+        std::unique_lock lock(mutex_);
+        wake_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                       [this] { return interrupted_; });
+    }
+    void Interrupt() {
+        {
+            std::lock_guard lock(mutex_);
+            interrupted_ = true;
+        }
+        wake_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool interrupted_ = false;
 };

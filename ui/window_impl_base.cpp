@@ -1,5 +1,7 @@
 #include "ui/window_impl_base.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
@@ -243,6 +245,14 @@ void WindowImplBase::CenterWindow() {
     const QRect area = owner_ != nullptr && owner_->IsVisible() ? owner_->ScreenRect() : WorkArea();
     QRect frame = root->geometry();
     frame.moveCenter(area.center());
+    // A window larger than its owner stays on the screen.
+    const QRect screen = WorkArea();
+    if (screen.isValid()) {
+        frame.moveLeft(std::clamp(frame.left(), screen.left(),
+                                  std::max(screen.left(), screen.right() - frame.width() + 1)));
+        frame.moveTop(std::clamp(frame.top(), screen.top(),
+                                 std::max(screen.top(), screen.bottom() - frame.height() + 1)));
+    }
     root->move(frame.topLeft());
 }
 

@@ -1,7 +1,9 @@
 // Input hook library: system-wide key and mouse-button input on the X display, through XInput2 raw
 // events, posted to the program's window as message 1034 with Windows virtual-key codes and mouse
 // message numbers. Raw events reach us whichever window has the focus, and a held key does not
-// repeat in them.
+// repeat in them. From XInput 2.1 on they also arrive while another client grabs the device, as
+// the server does for every window between a button press and its release; with 2.0 the releases
+// on an ordinary application window would be lost.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <poll.h>
@@ -38,10 +40,11 @@ public:
         return StartLocked();
     }
 
-    void RemoveKeys() {
+    // Ends the whole hook, the mouse part included: the window it was given may be going away,
+    // and nothing may be posted to it afterwards.
+    void RemoveAll() {
         std::lock_guard lock(mutex_);
-        keysInstalled_ = false;
-        StopIfUnusedLocked();
+        StopLocked();
     }
 
     void RemoveMouse() {
@@ -69,8 +72,9 @@ private:
         }
         int event = 0;
         int error = 0;
+        // The server answers with the version it speaks, at most the one asked for.
         int major = 2;
-        int minor = 0;
+        int minor = 2;
         if (!XQueryExtension(display, "XInputExtension", &xiOpcode_, &event, &error) ||
             XIQueryVersion(display, &major, &minor) != Success) {
             XCloseDisplay(display);
@@ -100,6 +104,11 @@ private:
     }
 
     void StopLocked() {
+        keysInstalled_ = mouseInstalled_ = false;
+        {
+            std::lock_guard windowLock(windowMutex_);
+            window_ = TalvoreWindow{};
+        }
         if (!thread_.joinable()) {
             return;
         }
@@ -110,7 +119,6 @@ private:
         close(wakePipe_[1]);
         XCloseDisplay(display_);
         display_ = nullptr;
-        keysInstalled_ = mouseInstalled_ = false;
     }
 
     void Run() {
@@ -229,8 +237,9 @@ TALVORE_EXPORT int installhook(const TalvoreWindow* window) {
     return Hook().Install(window, true) ? 1 : 0;
 }
 
+// Stops keys and mouse buttons alike; the thread has ended when it returns.
 TALVORE_EXPORT void removehook(void) {
-    Hook().RemoveKeys();
+    Hook().RemoveAll();
 }
 
 TALVORE_EXPORT void enablehook(int enable) {

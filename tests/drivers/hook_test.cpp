@@ -5,12 +5,14 @@
 
 #include <chrono>
 #include <mutex>
+#include <ostream>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "link/driver_library.h"
+#include "tests/drivers/x_client_window.h"
 
 namespace {
 
@@ -20,6 +22,10 @@ struct Posted {
     int64_t lParam;
     bool operator==(const Posted&) const = default;
 };
+
+void PrintTo(const Posted& p, std::ostream* out) {
+    *out << "{" << p.message << ", " << p.wParam << ", " << p.lParam << "}";
+}
 
 class Inbox {
 public:
@@ -140,6 +146,38 @@ TEST_F(HookOnXvfb, MouseButtonsArriveAsMouseMessagesAndXButtonsNameTheirSide) {
     EXPECT_EQ(
         inbox_.TakeWhen(4),
         (std::vector<Posted>{{1034, 523, 2}, {1034, 524, 2}, {1034, 523, 1}, {1034, 524, 1}}));
+}
+
+// The client's grab from press to release must not hide the releases from the hook.
+TEST_F(HookOnXvfb, ButtonReleasesArriveWhileAClientWindowHoldsThePointer) {
+    XClientWindow client;
+    ASSERT_TRUE(client.Mapped());
+    Xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100"),
+             QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("click"),
+             QStringLiteral("3"), QStringLiteral("key"), QStringLiteral("a")});
+    EXPECT_EQ(inbox_.TakeWhen(6), (std::vector<Posted>{{1034, 513, 0},
+                                                       {1034, 514, 0},
+                                                       {1034, 516, 0},
+                                                       {1034, 517, 0},
+                                                       {1034, 0x41, 0},
+                                                       {1034, 0x41, 1}}));
+}
+
+// removehook ends the mouse part as well: nothing reaches the window it was given afterwards.
+TEST_F(HookOnXvfb, AfterRemoveHookNothingReachesTheWindow) {
+    XClientWindow client;
+    ASSERT_TRUE(client.Mapped());
+    hook_.Table().removehook();
+    Xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("100"),
+             QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("key"),
+             QStringLiteral("b")});
+    // Input after a new install is handled after the clicks above: once it arrived in the other
+    // window, anything the first window was going to get has arrived too.
+    TalvoreWindow otherWindow{&other_, &Inbox::Post};
+    ASSERT_EQ(hook_.Table().installmousehook(&otherWindow), 1);
+    Xdotool({QStringLiteral("click"), QStringLiteral("3")});
+    EXPECT_EQ(other_.TakeWhen(2), (std::vector<Posted>{{1034, 516, 0}, {1034, 517, 0}}));
+    EXPECT_TRUE(inbox_.Take().empty());
 }
 
 TEST_F(HookOnXvfb, DisabledHookAndMutedMouseDeliverNothing) {

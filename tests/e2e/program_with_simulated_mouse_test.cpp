@@ -1,6 +1,8 @@
 // The program's main window with the simulated mouse behind the real driver libraries: the demo
 // folder's hiddriver_1.so and hiddriver_2.so, built on the simulated hidapi, are loaded as the
 // program loads them, and Bluetooth goes through the simulated GATT backend.
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,11 +10,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
 #include "app/dpi_msg.h"
 #include "app/main_wnd.h"
+#include "link/bluez_gatt_backend.h"
 #include "link/program_messages.h"
+#include "protocol/report_builders.h"
 #include "sim/hidapi/shared_mouse.h"
 #include "sim/simulated_gatt_backend.h"
+#include "sys/folders.h"
+#include "tests/dbus/fake_bluez.h"
+#include "tests/dbus/private_bus.h"
 #include "ui/language_manager.h"
 #include "ui/test_hook.h"
 #include "ui/ui_application.h"
@@ -23,6 +35,15 @@ using namespace program_messages;
 using sim::Link;
 
 constexpr int kWaitMs = 15000;
+
+// The device's pacing at a twentieth of its length: receiver retries take a fraction of a second
+// yet still leave the mouse time to answer between tries.
+class QuickSleeper final : public Sleeper {
+public:
+    void SleepMs(int milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max(1, milliseconds / 20)));
+    }
+};
 
 void EnsureApp() {
     static int argc = 1;
@@ -63,8 +84,12 @@ protected:
         PagePlatform platform;
         platform.programFolder = folder.path() + QLatin1Char('/');
         platform.bluetoothPresentAtStart = [bluetoothAtStart] { return bluetoothAtStart; };
-        platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
+        platform.makeGattBackend = gatt ? gatt : [] {
+            return std::unique_ptr<GattBackend>(std::make_unique<sim::SimulatedGattBackend>());
+        };
         platform.wait = [](int) {};
+        platform.sleeper = sleeper;
+        platform.watchResume = watchResume;
         window = std::make_unique<CMainWnd>(platform);
         ASSERT_TRUE(window->Create(nullptr, 0, QRect(0, 0, 800, 572)));
         QTest::qWait(0);
@@ -89,7 +114,34 @@ protected:
         return ids;
     }
 
+    // The current profile as pro.data holds it; null when the file holds none.
+    std::unique_ptr<ProfileRecord> StoredCurrent() const {
+        QFile file(DataFolderOf(folder.path() + QLatin1Char('/')) + QLatin1String("ms_1/pro.data"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return nullptr;
+        }
+        const QByteArray bytes = file.readAll();
+        uint32_t index = 0;
+        if (bytes.size() < 4) {
+            return nullptr;
+        }
+        std::memcpy(&index, bytes.constData(), 4);
+        const qsizetype at = 4 + static_cast<qsizetype>(index) * sizeof(ProfileRecord);
+        if (bytes.size() < at + static_cast<qsizetype>(sizeof(ProfileRecord))) {
+            return nullptr;
+        }
+        auto record = std::make_unique<ProfileRecord>();
+        std::memcpy(record.get(), bytes.constData() + at, sizeof(ProfileRecord));
+        return record;
+    }
+    bool NoticeShown() {
+        return window->Find<Control>(QStringLiteral("ms_1_apply_notice")).IsVisible();
+    }
+
     QTemporaryDir folder;
+    Sleeper* sleeper = nullptr;                          // null: the device's real pacing
+    std::function<std::unique_ptr<GattBackend>()> gatt;  // null: the simulated mouse's
+    std::function<std::unique_ptr<ResumeWatcher>(std::function<void()>)> watchResume;
     std::unique_ptr<CMainWnd> window;
 };
 
@@ -229,12 +281,209 @@ TEST_F(ProgramWithMouse, ALinkDroppedDuringAMacroTransferNeitherHangsNorCrashes)
     ApplyAndWait();
     EXPECT_TRUE(QTest::qWaitFor([&] { return Page().Links()->Links().cableState == 2; }, kWaitMs));
     EXPECT_TRUE(window->IsWindow());
-    // The program goes on: the cable comes back and the next apply reaches the mouse.
+    // The program goes on: the cable comes back, the profile goes out in full again, and the
+    // next apply reaches the mouse.
     mouse.SetCablePlugged(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Page().Links()->Links().cableState == 1; }, kWaitMs));
-    mouse.ClearLog();
+    window->Find<Button>(QStringLiteral("ms_1_btn_apply")).Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 3; }, kWaitMs));
+    const auto macros = mouse.Settings().macros;
+    ASSERT_EQ(macros.count(5), 1u);  // button 5's macro, cut short by the drop, is whole now
+    EXPECT_EQ(macros.at(5).actions.size(), 2u);
+}
+
+TEST_F(ProgramWithMouse, ARateTheReceiverRefusedReachesTheMouseOnceItAnswersAgain) {
+    QuickSleeper quick;
+    sleeper = &quick;
+    auto& mouse = sim::SharedMouse();
+    mouse.SetReceiverPlugged(true);
+    mouse.SetMouseAwake(true);
+    Open();
+    // The mouse wakes behind the receiver: the profile loaded at start goes out in full.
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    QTest::qWait(0);
+    ASSERT_EQ(mouse.Settings().rateCode, 4);
+    EXPECT_FALSE(NoticeShown());
+
+    mouse.SetAckMode(sim::AckMode::Refuse);
+    Option(Controls().btnReportRate[3]).Select(Notify::kYes);  // the user picks rate code 1
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return NoticeShown(); }, kWaitMs));
+    EXPECT_EQ(mouse.Settings().rateCode, 4);
+
+    // The fault clears and the mouse sends its status: no click, yet the rate reaches it.
+    mouse.SetAckMode(sim::AckMode::Accept);
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 3; }, kWaitMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !NoticeShown(); }, kWaitMs));
+    EXPECT_EQ(mouse.Settings().rateCode, 1);
+}
+
+TEST_F(ProgramWithMouse, AMouseThatKeepsRefusingIsRetriedThreeTimesThenLeftAlone) {
+    QuickSleeper quick;
+    sleeper = &quick;
+    auto& mouse = sim::SharedMouse();
+    mouse.SetReceiverPlugged(true);
+    mouse.SetMouseAwake(true);
+    Open();
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    mouse.SetAckMode(sim::AckMode::Refuse);
+    Option(Controls().optionDpiStep[0]).Select(Notify::kYes);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
+
+    for (int answer = 1; answer <= 5; ++answer) {
+        mouse.SetBattery(60 + answer, false, false);
+        mouse.EmitStatus();
+        const QString shown = QStringLiteral("%1%").arg(60 + answer);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return Controls().labelPower.Text() == shown; }, kWaitMs));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().Idle(); }, kWaitMs));
+    }
+    EXPECT_EQ(Worker().AppliesRun(), 2 + 3);
+    QTest::qWait(0);
+    EXPECT_TRUE(NoticeShown());
+}
+
+TEST_F(ProgramWithMouse, ARateChangedOnTheMouseSelectsItsOption) {
+    sim::SharedMouse().SetCablePlugged(true);
+    Open();
+    ASSERT_TRUE(Controls().btnReportRate[1].IsSelected());  // rate code 4
+    sim::SharedMouse().PressReportRateButton();             // 4 -> 2
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Controls().btnReportRate[2].IsSelected(); }, kWaitMs));
+    EXPECT_EQ(Page().Store().TakeSnapshotOfCurrent()->slots[0].reportRate, 2);
+}
+
+TEST_F(ProgramWithMouse, AnEditWhileTheMouseSleepsIsSavedAtOnceAndSentWhenItWakes) {
+    auto& mouse = sim::SharedMouse();
+    mouse.SetReceiverPlugged(true);  // the mouse behind it sleeps: no apply can run
+    Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->IsVisible(); }, kWaitMs));
+    Option(Controls().optionDpiStep[6]).Select(Notify::kYes);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().RequestsDropped() == 1; }, kWaitMs));
+    const auto stored = StoredCurrent();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->slots[0].dpiStage, 6);
+    EXPECT_TRUE(mouse.Log().empty());
+
+    mouse.SetMouseAwake(true);
+    mouse.EmitStatus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    EXPECT_EQ(mouse.Settings().dpi.currentStage, 7);
+}
+
+TEST_F(ProgramWithMouse, AnEditNotYetSentIsSavedOnTheWayOut) {
+    Open();                                                         // no link at all
+    Slider(Controls().sliderSleepTimer).SetValue(9, Notify::kYes);  // the debounce still runs
+    window.reset();
+    const auto stored = StoredCurrent();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->slots[0].sleepTimer, 9);
+}
+
+TEST_F(ProgramWithMouse, QuittingWhileTheReceiverRetriesEndsTheRetriesAndSaves) {
+    auto& mouse = sim::SharedMouse();
+    mouse.SetReceiverPlugged(true);
+    mouse.SetMouseAwake(true);
+    mouse.SetAckMode(sim::AckMode::Silent);  // the answers never come back
+    Open();
+    mouse.EmitStatus();  // awake: the full apply starts, paced at 500 ms a try
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !mouse.Log().empty(); }, kWaitMs));
+    Page().Store().WithLock([](ProfileStore& s) { return s.Current()->slots[0].lightSpeed = 2; });
+
+    window.reset();  // the teardown joins the worker
+    // Ten tries for each of five reports would follow without the stop.
+    EXPECT_LT(mouse.Log().size(), 10u);
+    const auto stored = StoredCurrent();
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->slots[0].lightSpeed, 2);
+}
+
+TEST_F(ProgramWithMouse, ACableThatComesBackGetsTheWholeProfileOnce) {
+    auto& mouse = sim::SharedMouse();
+    Open();
+    mouse.SetCablePlugged(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    // An apply of our own after it: had the arrival asked twice, a second full set would show.
     window->Find<Button>(QStringLiteral("ms_1_btn_apply")).Click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
+    EXPECT_EQ(ReportIds(), (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+}
+
+TEST_F(ProgramWithMouse, ASystemResumeSendsTheWholeProfileOnce) {
+    PrivateBus bus;
+    if (!bus.Running()) {
+        GTEST_SKIP() << bus.Problem().toStdString();
+    }
+    QDBusConnection logind = bus.Connect(QStringLiteral("fake_logind"));
+    ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
+    watchResume = [&bus](std::function<void()> onResume) {
+        return std::make_unique<ResumeWatcher>(bus.Connect(QStringLiteral("program")),
+                                               std::move(onResume));
+    };
+    const auto announce = [&](bool sleeping) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
+        signal << sleeping;
+        ASSERT_TRUE(logind.send(signal));
+    };
+    sim::SharedMouse().SetCablePlugged(true);
+    Open();
+
+    announce(true);
+    announce(false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    // An apply of our own after it: a second full set would show had the sleep asked as well.
+    window->Find<Button>(QStringLiteral("ms_1_btn_apply")).Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 2; }, kWaitMs));
+    EXPECT_EQ(ReportIds(), (std::vector<uint8_t>{0x0C, 0x04, 0x05, 0x06, 0x08}));
+    window.reset();
+}
+
+// Bluetooth through BlueZ, here a small BlueZ of ours on a private bus: the mouse coming back over
+// Bluetooth gets the profile written to 0xFEE3 byte for byte, and its notifications reach the
+// page.
+TEST_F(ProgramWithMouse, TheMouseOverBluezTakesTheProfileAndItsEventsReachThePage) {
+    PrivateBus bus;
+    if (!bus.Running()) {
+        GTEST_SKIP() << bus.Problem().toStdString();
+    }
+    FakeBluez bluez(bus.Address(), QStringLiteral("fake_bluez"));
+    ASSERT_TRUE(bluez.Registered());
+    const QString mouse = QStringLiteral("E0:D4:E8:4A:1B:2C");
+    bluez.AddDevice({mouse, QStringLiteral("usb:v045Ep0069d0001")});
+    BluezGattBackend* backend = nullptr;
+    gatt = [&] {
+        auto made = std::make_unique<BluezGattBackend>(bus.Connect(QStringLiteral("program")));
+        backend = made.get();
+        return std::unique_ptr<GattBackend>(std::move(made));
+    };
+    QuickSleeper quick;
+    sleeper = &quick;
+    Open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return backend->InterfacePaths().size() == 1; }, kWaitMs));
+
+    Page().OnBleChange(1);                    // the mouse's Bluetooth interface arrived
+    window->SendMessage(ui::kMsgTimer, 517);  // its registration, without waiting for the timer
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() == 1; }, kWaitMs));
+    const auto record = Page().Store().TakeSnapshotOfCurrent();
+    const auto bytes = [](const auto& report) {
+        return QByteArray(reinterpret_cast<const char*>(report.data()),
+                          static_cast<qsizetype>(report.size()));
+    };
+    // Everything but the report rate, which the mouse never takes over Bluetooth.
+    EXPECT_EQ(bluez.Written(mouse),
+              (std::vector<QByteArray>{bytes(BuildReport0C()), bytes(BuildDpiReport(*record)),
+                                       bytes(BuildLightingReport(*record)),
+                                       bytes(BuildButtonReport(*record))}));
+    QTest::qWait(0);
+    EXPECT_FALSE(NoticeShown());
+
+    bluez.Notify(mouse, QByteArray::fromHex("6940014b"));  // on battery at 75 %
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Controls().labelPower.Text() == "75%"; }, kWaitMs));
+    window.reset();
 }
 
 }  // namespace

@@ -78,8 +78,16 @@ protected:
     DriverFunctions receiver = Receiver::Functions();
     bool bluetoothAtStart = false;
     DeviceEvents events{links, view, window, profile, [](uint16_t) {}};
-    ConnectionManager manager{links, view,  window,   events,
-                              ble,   wired, receiver, [this] { return bluetoothAtStart; }};
+    int linksBack = 0;
+    ConnectionManager manager{links,
+                              view,
+                              window,
+                              events,
+                              ble,
+                              wired,
+                              receiver,
+                              [this] { return bluetoothAtStart; },
+                              [this] { ++linksBack; }};
 };
 
 TEST_F(ConnectionManagerTest, FoldsDriverMessagesIntoOneCode) {
@@ -247,6 +255,36 @@ TEST_F(ConnectionManagerTest, BluetoothFoundAtStartOnlyMarksTheLink) {
     EXPECT_EQ(links.deviceConnected, 1);
     EXPECT_FALSE(ble.linkUp);
     EXPECT_FALSE(window.TimerRunning(517));
+}
+
+TEST_F(ConnectionManagerTest, EachLinkThatComesBackIsToldOnceAndNoneAtStart) {
+    Wired::calls.present = true;
+    bluetoothAtStart = true;
+    Start();
+    manager.OnBleChange(1);  // the page's load repeats the state found at start
+    manager.OnBleRegistrationTimer();
+    EXPECT_EQ(linksBack, 0);
+
+    manager.OnReceiverEvent(Arrived());
+    EXPECT_EQ(linksBack, 1);
+    manager.OnCableEvent(Removed());
+    manager.OnCableEvent(Arrived());
+    manager.OnCableEvent(Arrived());  // repeated: nothing new
+    EXPECT_EQ(linksBack, 2);
+
+    // Bluetooth tells once its registration has run: before it, writes find no device.
+    manager.OnBleChange(0);
+    manager.OnBleChange(1);
+    EXPECT_EQ(linksBack, 2);
+    manager.OnBleRegistrationTimer();
+    manager.OnBleRegistrationTimer();
+    EXPECT_EQ(linksBack, 3);
+    // Gone again before its timer: nothing to tell.
+    manager.OnBleChange(0);
+    manager.OnBleChange(1);
+    manager.OnBleChange(0);
+    manager.OnBleRegistrationTimer();
+    EXPECT_EQ(linksBack, 3);
 }
 
 TEST_F(ConnectionManagerTest, TeardownClosesBothDevicesAndMonitors) {

@@ -15,7 +15,13 @@ protected:
     FakeWindow window;
     FakeProfile profile;
     std::vector<uint16_t> acks;
-    DeviceEvents events{links, view, window, profile, [this](uint16_t v) { acks.push_back(v); }};
+    std::vector<bool> answered;  // wokeUp of each power status
+    DeviceEvents events{links,
+                        view,
+                        window,
+                        profile,
+                        [this](uint16_t v) { acks.push_back(v); },
+                        [this](bool wokeUp) { answered.push_back(wokeUp); }};
 };
 
 TEST_F(DeviceEventsTest, DpiStageFromTheMouseSelectsTheOptionShowsThePopupAndSynchronises) {
@@ -26,6 +32,7 @@ TEST_F(DeviceEventsTest, DpiStageFromTheMouseSelectsTheOptionShowsThePopupAndSyn
     EXPECT_EQ(window.posted.back().wParam, 0u);
     EXPECT_EQ(window.posted.back().lParam, 16);  // the third default stage: 1600 DPI
     EXPECT_EQ(profile.synchronised, 1);
+    EXPECT_TRUE(profile.changeMatchesRecord);
 }
 
 TEST_F(DeviceEventsTest, OutOfRangeStagesForeignCodesAndUnknownTypesChangeNothing) {
@@ -53,6 +60,7 @@ TEST_F(DeviceEventsTest, ReportRateCodesAreStoredAsTheirOptionIndex) {
     for (auto [code, index] : cases) {
         events.Handle(0x2069, code, EventSource::Usb);
         EXPECT_EQ(profile.record->slots[0].reportRate, index) << code;
+        EXPECT_EQ(view.selectedRateOption, index) << code;  // the page shows what it holds
     }
     EXPECT_EQ(profile.synchronised, 4);
     // Values that are no rate code never reach the record, so it stays within 0..3.
@@ -60,6 +68,7 @@ TEST_F(DeviceEventsTest, ReportRateCodesAreStoredAsTheirOptionIndex) {
         events.Handle(0x2069, bad, EventSource::Usb);
     }
     EXPECT_EQ(profile.record->slots[0].reportRate, 3);
+    EXPECT_EQ(view.selectedRateOption, 3);
     EXPECT_EQ(profile.synchronised, 4);
 }
 
@@ -92,6 +101,8 @@ TEST_F(DeviceEventsTest, BatteryLevelOverTheReceiverWakesTheMouseAndShowsTheLeve
     EXPECT_EQ(view.Text(kPowerLabel), "90%");
     EXPECT_EQ(view.Visible(kSleepLabel), 0);
     EXPECT_EQ(window.timers.at(100), 6000);
+    // Only the first status woke the mouse; each one says it is reachable.
+    EXPECT_EQ(answered, (std::vector<bool>{true, false}));
 }
 
 TEST_F(DeviceEventsTest, ChargingOrChargedWhileOnTheCableMeansTheMouseIsNotAwakeBehindTheReceiver) {

@@ -1,6 +1,7 @@
 // Plain stand-ins for the page's controls and the main window's timers and messages.
 #pragma once
 
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ public:
         progress_[std::string(control)] = value;
     }
     void SelectDpiStageOption(int number) override { selectedStageOption = number; }
+    void SelectReportRateOption(int index) override { selectedRateOption = index; }
     void UpdateLightRows() override { ++lightRowUpdates; }
 
     // -1 when the control was never shown or hidden.
@@ -47,6 +49,7 @@ public:
     }
 
     int selectedStageOption = 0;
+    int selectedRateOption = -1;
     int lightRowUpdates = 0;
 
 private:
@@ -98,8 +101,16 @@ public:
         return true;
     }
     void Synchronise() override { ++synchronised; }
+    void SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) override {
+        ++synchronised;
+        ProfileSlot copy = record->slots[0];
+        change(copy);
+        // The change the mouse made is the one the record holds.
+        changeMatchesRecord = std::memcmp(&copy, &record->slots[0], sizeof copy) == 0;
+    }
 
     std::unique_ptr<ProfileRecord> record;
     bool loaded = true;
     int synchronised = 0;
+    bool changeMatchesRecord = false;
 };

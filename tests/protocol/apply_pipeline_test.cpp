@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,11 +55,14 @@ public:
         if (duringSend) {
             duringSend();
         }
-        return 1;
+        return refused.count(bytes[0]) != 0 ? 0 : 1;
     }
+    bool CanCarry(uint8_t reportId) const override { return heldBack.count(reportId) == 0; }
 
     std::vector<std::vector<uint8_t>> reports;
     std::function<void()> duringSend;
+    std::set<uint8_t> refused;   // report ids the mouse does not take
+    std::set<uint8_t> heldBack;  // report ids the link in use never carries
 
 private:
     Log& log_;
@@ -69,7 +73,9 @@ public:
     explicit LoggingObserver(Log& log) : log_(log) {}
     void ApplyStarted() override { log_.push_back("started"); }
     void ReportsSent() override { log_.push_back("watchdog"); }
-    void ApplyFinished() override { log_.push_back("finished"); }
+    void ApplyFinished(bool undelivered) override {
+        log_.push_back(undelivered ? "finished, undelivered" : "finished");
+    }
 
 private:
     Log& log_;
@@ -205,6 +211,16 @@ TEST_F(ApplyPipelineTest, SynchroniseKeepsTheMouseOwnChangeFromBeingSentBack) {
     EXPECT_EQ(log, (Log{"save", "started", "watchdog", "save", "finished"}));
 }
 
+TEST_F(ApplyPipelineTest, TheMouseOwnChangeDoesNotHideAnEditNotSentYet) {
+    ApplyFull();
+    Slot0().lightBrightness = 1;  // the user's edit, waiting for its debounce
+    Slot0().dpiStage = 5;         // the mouse switched its stage
+    pipeline.SynchroniseSlot0([](ProfileSlot& s) { s.dpiStage = 5; });
+    EXPECT_EQ(store.saves, 2);
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"save", "started", "0C", "05", "watchdog", "save", "finished"}));
+}
+
 TEST_F(ApplyPipelineTest, DeviceEventsAreNotHeldUpWhileReportsAreSent) {
     sender.duringSend = [&] {
         sender.duringSend = nullptr;
@@ -213,6 +229,61 @@ TEST_F(ApplyPipelineTest, DeviceEventsAreNotHeldUpWhileReportsAreSent) {
     };
     pipeline.RunApply();
     EXPECT_EQ(store.saves, 2);
+}
+
+TEST_F(ApplyPipelineTest, AReportTheMouseDidNotTakeIsSentAgainByTheNextApply) {
+    ApplyFull();
+    Slot0().dpiStage = 1;
+    Slot0().lightBrightness = 2;
+    sender.refused = {0x05};
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"started", "0C", "04", "05", "watchdog", "save", "finished, undelivered"}));
+    EXPECT_TRUE(pipeline.LastApplyUndelivered());
+
+    // No edit since: only the group the mouse did not take goes again, and then nothing.
+    sender.refused.clear();
+    log.clear();
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"started", "0C", "05", "watchdog", "save", "finished"}));
+    log.clear();
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"started", "watchdog", "save", "finished"}));
+
+    // A forced full apply whose DPI report fails: the record already equals the copy last sent,
+    // yet the DPI group is owed to the mouse.
+    store.forceFullApply = true;
+    sender.refused = {0x04};
+    pipeline.RunApply();
+    sender.refused.clear();
+    log.clear();
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"started", "0C", "04", "watchdog", "save", "finished"}));
+}
+
+TEST_F(ApplyPipelineTest, AnUntakenPreambleKeepsTheWholeApplyPending) {
+    MakeMacro(2);
+    ApplyFull();
+    Slot0().lightSpeed = 1;
+    Slot0().buttons[2].macroActions[0].delay = 70;
+    sender.refused = {0x0C};
+    pipeline.RunApply();
+    sender.refused.clear();
+    log.clear();
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"started", "0C", "05", "08", "09", "watchdog", "save", "finished"}));
+}
+
+TEST_F(ApplyPipelineTest, AReportTheLinkNeverCarriesIsHeldBackWithoutCountingAsAFailure) {
+    sender.heldBack = {0x06};  // Bluetooth alone
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"started", "0C", "04", "05", "08", "watchdog", "save", "finished"}));
+    EXPECT_FALSE(pipeline.LastApplyUndelivered());
+    EXPECT_TRUE(pipeline.Pending().rateChanged);
+
+    sender.heldBack.clear();  // the receiver is back
+    log.clear();
+    pipeline.RunApply();
+    EXPECT_EQ(log, (Log{"started", "0C", "06", "watchdog", "save", "finished"}));
 }
 
 TEST_F(ApplyPipelineTest, NoProfileLoadedDoesNothing) {

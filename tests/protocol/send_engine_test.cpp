@@ -52,12 +52,17 @@ TEST_F(SendEngineTest, CableSendsOnceAndPausesOnlyAfterSuccess) {
     EXPECT_EQ(wired.sent[0], k0CReport);
     EXPECT_EQ(sleeper.waits, (std::vector<int>{200}));
 
-    // A failed wired transfer still counts as sent, is not repeated and never falls through.
+    // A failed wired transfer is not repeated and never falls through, but it is not delivered.
     wired.result = false;
-    EXPECT_EQ(Send(kRateReport), 1);
+    EXPECT_EQ(Send(kRateReport), 0);
     EXPECT_EQ(wired.sent.size(), 2u);
     EXPECT_EQ(sleeper.waits.size(), 1u);
     EXPECT_TRUE(ble.sent.empty());
+
+    // One lost frame of three loses the macro; the other frames still go out.
+    wired.afterSend = [&] { wired.result = wired.sent.size() != 4; };
+    EXPECT_EQ(Send(IndexedMacroReport()), 0);
+    EXPECT_EQ(wired.sent.size(), 5u);
 }
 
 TEST_F(SendEngineTest, CableCarriesAMacroInThreeFrames) {
@@ -170,6 +175,25 @@ TEST_F(SendEngineTest, BluetoothNeverCarriesTheRateReport) {
     ble.result = false;
     EXPECT_EQ(Send(k0CReport), 0);
     EXPECT_EQ(sleeper.waits, (std::vector<int>{500}));
+}
+
+TEST_F(SendEngineTest, StopEndsTheReceiverRetriesAndEveryLaterSend) {
+    links.receiverState = kLinkPresent;
+    links.wirelessAwake = 1;
+    links.bleConnected = 1;
+    sleeper.duringWait = [&](int wait) {
+        if (wait == 2) {
+            engine.Stop();  // the program quits while the mouse does not answer
+        }
+    };
+
+    EXPECT_EQ(Send(k0CReport), 0);
+    EXPECT_EQ(receiver.sent.size(), 2u);
+    EXPECT_TRUE(ble.sent.empty());  // no fall-through to Bluetooth either
+    EXPECT_EQ(Send(IndexedMacroReport()), 0);
+    links.cableState = kLinkPresent;
+    EXPECT_EQ(Send(k0CReport), 0);
+    EXPECT_EQ(receiver.sent.size() + wired.sent.size(), 2u);
 }
 
 TEST_F(SendEngineTest, NoLinkOrAnUnloadedLibrarySendsNothing) {

@@ -4,8 +4,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QImage>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -307,6 +307,28 @@ TEST(MainLayout, TextsFitInEveryLanguage) {
     ExpectTextsFit("main.xml");
 }
 
+// The notice that settings did not reach the mouse starts hidden and, once shown, wraps into
+// the room it gets without losing a line, in every language.
+TEST(MainLayout, ApplyNoticeFitsWhenShown) {
+    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+        auto w = Open(QStringLiteral("main.xml"), language);
+        const Label notice = w->Require<Label>(QStringLiteral("ms_1_apply_notice"));
+        auto* label = w->WidgetOf<QLabel>(notice);
+        ASSERT_NE(label, nullptr);
+        EXPECT_FALSE(notice.IsVisible());
+        EXPECT_EQ(notice.TextKey(), QStringLiteral("apply_undelivered_text"));
+        EXPECT_TRUE(label->wordWrap());
+
+        QWidget* root = w->RootWidget();
+        root->show();
+        label->setVisible(true);
+        root->layout()->activate();
+        label->parentWidget()->layout()->activate();
+        EXPECT_FALSE(label->text().isEmpty());
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << language;
+    }
+}
+
 // The rightmost column of `image` whose pixel differs from `other` (or, without `other`, from
 // the control's fill at its centre), inside a 3-pixel frame; -1 when none does.
 int RightmostDifferingColumn(const QImage& image, const QImage* other) {
@@ -394,6 +416,25 @@ TEST(SmallLayouts, MessageBox) {
     EXPECT_EQ(w->Require<Button>(QStringLiteral("btn_ok")).TextKey(), QStringLiteral("ok_text"));
     EXPECT_EQ(w->Require<Button>(QStringLiteral("btn_cancel")).TextKey(),
               QStringLiteral("cancel_text"));
+}
+
+// The longest message the box shows, the hint for a mouse this user may not open, wraps inside
+// the box in every language.
+TEST(SmallLayouts, MessageBoxHoldsTheDeviceAccessHint) {
+    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+        auto w = Open(QStringLiteral("msg.xml"), language);
+        Label message = w->Require<Label>(QStringLiteral("warning"));
+        message.SetTextKey(QStringLiteral("device_access_text"));
+        QWidget* root = w->RootWidget();
+        root->show();
+        root->layout()->activate();
+        const auto* label = w->WidgetOf<QLabel>(message);
+        ASSERT_NE(label, nullptr);
+        EXPECT_NE(label->text(), QStringLiteral("device_access_text")) << language;
+        EXPECT_LE(label->heightForWidth(label->contentsRect().width()),
+                  label->contentsRect().height())
+            << language << ": \"" << label->text().toStdString() << "\"";
+    }
 }
 
 TEST(SmallLayouts, DpiPopup) {
@@ -495,6 +536,88 @@ TEST(SmallLayouts, FunctionMenus) {
         EXPECT_EQ(items.size(), 55) << file;
         EXPECT_EQ(codes.size(), 55u) << file;
         ExpectTextsFit(file);
+    }
+}
+
+TEST(MacroEditorLayout, EveryControlOfTheEditorAndTheActionRow) {
+    auto w = Open(QStringLiteral("MS/MS_1/ms_1_macropage.xml"));
+    for (const char* name :
+         {"btn_exit", "ms_1_macro_add_btn", "ms_1_macro_delete_btn", "ms_1_macro_up_btn",
+          "ms_1_macro_down_btn", "ms_1_macro_delete_action_btn", "ms_1_macro_clear_action_btn",
+          "ms_1_macro_import_btn", "ms_1_macro_export_btn", "ms_1_macro_save_btn",
+          "ms_1_macro_cancel_btn"}) {
+        w->Require<Button>(QString::fromLatin1(name));
+    }
+    for (int k = 1; k <= 5; ++k) {
+        w->Require<Button>("ms_1_macro_key%d_btn", k);
+    }
+    for (const char* name : {"ms_1_macro_list", "ms_1_macro_action_list"}) {
+        w->Require<ListBox>(QString::fromLatin1(name));
+    }
+    for (const char* name :
+         {"ms_1_macro_name_edit", "ms_1_default_delay_edit", "ms_1_macro_action_edit",
+          "ms_1_macro_delay_edit", "ms_1_macro_mouseaction_delay_edit"}) {
+        w->Require<Edit>(QString::fromLatin1(name));
+    }
+    for (const char* name :
+         {"ms_1_macro_insert_mouse_btn", "ms_1_macro_record_btn", "ms_1_macro_action_edit_check"}) {
+        w->Require<CheckBox>(QString::fromLatin1(name));
+    }
+    for (const char* name :
+         {"ms_1_record_delay_btn", "ms_1_default_delay_btn", "ms_1_no_delay_btn"}) {
+        ExpectOptionGroup(w->Require<Option>(QString::fromLatin1(name)), "delay_mode");
+    }
+    EXPECT_TRUE(w->Require<Option>(QStringLiteral("ms_1_default_delay_btn")).IsSelected());
+    EXPECT_EQ(w->Require<Edit>(QStringLiteral("ms_1_default_delay_edit")).Text(),
+              QStringLiteral("10"));
+    // Typing into the key box would scramble the captured key's name; space would toggle a
+    // focused record button in the middle of a recording.
+    EXPECT_EQ(w->Require<Control>(QStringLiteral("ms_1_macro_record_btn")).Widget()->focusPolicy(),
+              Qt::NoFocus);
+    EXPECT_EQ(w->Require<TabLayout>(QStringLiteral("ms_1_macro_action_edit_tab")).PageCount(), 3);
+    const ComboBox buttons = w->Require<ComboBox>(QStringLiteral("ms_1_macro_mouse_action_combo"));
+    ASSERT_EQ(buttons.Count(), 5);
+    EXPECT_EQ(buttons.ItemText(3), QStringLiteral("Forward button"));
+    EXPECT_EQ(buttons.ItemText(4), QStringLiteral("Back button"));
+    for (const char* name : {"ms_1_macro_name_tab", "ms_1_macro_mouse_event_tab",
+                             "ms_1_macro_savedata_tab", "ms_1_macro_exportorimport_tab"}) {
+        w->Require<Control>(QString::fromLatin1(name));
+    }
+    if (const auto* edit =
+            w->WidgetOf<QLineEdit>(w->Require<Edit>(QStringLiteral("ms_1_macro_name_edit")))) {
+        EXPECT_EQ(edit->maxLength(), 23);
+    }
+
+    auto row = Open(QStringLiteral("keylistitem.xml"));
+    for (const char* part : {"key", "action", "delay"}) {
+        row->Require<Label>(QString::fromLatin1(part));
+    }
+}
+
+// Every panel the editor can show, in every language: the mouse-click panel instead of the
+// name, and both pages of the edit pane.
+TEST(MacroEditorLayout, TextsFitInEveryLanguage) {
+    const char* file = "MS/MS_1/ms_1_macropage.xml";
+    for (const char* language : kLanguages) {
+        for (int page : {1, 2}) {
+            auto w = Open(QString::fromLatin1(file), language);
+            const bool mousePanel = page == 2;
+            w->Require<Control>(QStringLiteral("ms_1_macro_mouse_event_tab"))
+                .SetVisible(mousePanel);
+            w->Require<Control>(QStringLiteral("ms_1_macro_name_tab")).SetVisible(!mousePanel);
+            w->Require<TabLayout>(QStringLiteral("ms_1_macro_action_edit_tab")).SelectPage(page);
+            w->Require<CheckBox>(QStringLiteral("ms_1_macro_record_btn"))
+                .SetTextKey(QStringLiteral("stop_recording_text"));
+            QWidget* root = w->RootWidget();
+            root->show();
+            root->layout()->activate();
+            for (QWidget* widget : root->findChildren<QWidget*>()) {
+                if (widget->isVisibleTo(root)) {
+                    widget->ensurePolished();
+                    ExpectFits(widget, file, language);
+                }
+            }
+        }
     }
 }
 

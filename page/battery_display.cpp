@@ -1,0 +1,39 @@
+#include "page/battery_display.h"
+
+#include "link/device_view.h"
+#include "sys/text_lookup.h"
+
+void BatteryDisplay::OnVisible(std::string_view control, bool visible) {
+    if (control == link_controls::kPowerView && visible != panelShown_) {
+        panelShown_ = visible;
+        Changed();
+    }
+}
+
+void BatteryDisplay::OnPlainText(std::string_view control, const QString& text) {
+    if (control == link_controls::kPowerLabel) {
+        plainText_ = text;
+        textKey_.clear();
+        Changed();
+    }
+}
+
+void BatteryDisplay::OnLanguageText(std::string_view control, std::string_view key) {
+    if (control == link_controls::kPowerLabel) {
+        textKey_ = QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
+        Changed();
+    }
+}
+
+QString BatteryDisplay::Text(const TextLookup& texts) const {
+    if (!panelShown_) {
+        return {};
+    }
+    return textKey_.isEmpty() ? plainText_ : texts.Text(textKey_);
+}
+
+void BatteryDisplay::Changed() {
+    if (listener_) {
+        listener_();
+    }
+}

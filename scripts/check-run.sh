@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# README's run command on a virtual display: starts Xvfb, runs scripts/run.sh in the background
+# and waits for the program's window and the simulated mouse's control panel.
+# Exits 0 when both appear, 1 otherwise.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh  # built before the wait starts, so the wait measures only the start-up
+display=:97
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/tmp/check-run-xvfb.log 2>&1 &
+xvfb=$!
+trap 'kill "${run:-}" "$xvfb" 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.2; done
+scripts/run.sh >/tmp/check-run.log 2>&1 &
+run=$!
+found=0
+for _ in $(seq 120); do
+    if xdotool search --onlyvisible --name '^Corvane TALVORE Mouse$' >/dev/null 2>&1 &&
+        xdotool search --onlyvisible --name '^Simulated TALVORE mouse$' >/dev/null 2>&1; then
+        found=1
+        break
+    fi
+    sleep 0.5
+done
+for name in 'Corvane TALVORE Mouse' 'Simulated TALVORE mouse'; do
+    if xdotool search --onlyvisible --name "^$name\$" >/dev/null 2>&1; then
+        echo "window shown: $name"
+    else
+        echo "window missing: $name"
+    fi
+done
+[ "$found" -eq 1 ] || { cat /tmp/check-run.log; exit 1; }
+echo "scripts/run.sh shows the program and its control panel"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Renders the macro editor (empty, after a recording, with the edit pane open) in English and
+# Russian into docs/.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+cmake --build build -j2 --target editor_screenshot talvore_res
+for lang in EN RU; do
+    lower=$(echo "$lang" | tr 'A-Z' 'a-z')
+    QT_QPA_PLATFORM=offscreen build/tests/editor_screenshot build/bin/res/ "lan/$lang.xml" \
+        "docs/macro-editor-empty-$lower.png" "docs/macro-editor-recorded-$lower.png" \
+        "docs/macro-editor-edit-$lower.png"
+done
+ls docs/macro-editor-*.png
