@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QUiLoader>
 
 #include "ui/color_palette.h"
@@ -24,17 +25,17 @@ public:
     }
 };
 
-// One loader for the whole run. QUiLoader loads every Qt Designer widget plugin it finds under
-// the library paths when it is made; our layouts use none, and the one Debian ships (the Qt Quick
-// widget) brings Qt Quick and QML with it. So it is made while the library paths are empty.
+// One loader for the application's life. QUiLoader loads every Qt Designer widget plugin it finds
+// under the library paths when it is made; our layouts use none, and the one Debian ships (the Qt
+// Quick widget) brings Qt Quick and QML with it. So it is made while the library paths are empty.
 LayoutLoader& Loader() {
-    static LayoutLoader* loader = [] {
+    static QPointer<LayoutLoader> loader;
+    if (loader.isNull()) {
         const QStringList libraryPaths = QCoreApplication::libraryPaths();
         QCoreApplication::setLibraryPaths({});
-        auto* made = new LayoutLoader(qApp);
+        loader = new LayoutLoader(qApp);  // goes with the application
         QCoreApplication::setLibraryPaths(libraryPaths);
-        return made;
-    }();
+    }
     return *loader;
 }
 
