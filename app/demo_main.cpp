@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
         QRect rect = window.ScreenRect();
         rect.moveLeft(area.left() + std::max(0, (area.width() - kPairWidth) / 2));
         window.MoveWindow(rect);
-        sim::ShowSimulatedMousePanel(window.RootWidget(),
-                                     UiApplication::SkinPath(QStringLiteral("skins")));
+        sim::ShowSimulatedMousePanelAfterFirstFrame(
+            window.RootWidget(), UiApplication::SkinPath(QStringLiteral("skins")));
     };
     return RunProgram(argc, argv, options);
 }

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-tools-dev qt6-tools-dev-tools libqt6svg6-dev libqt6opengl6-dev
-    libhidapi-dev libxkbcommon-dev libxkbcommon-x11-dev libxi-dev libx11-dev
+    libhidapi-dev libxkbcommon-dev libxkbcommon-x11-dev libxi-dev libx11-dev libxdamage-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file

@@ -1,6 +1,8 @@
 // Layouts are Qt Designer files read at run time; our own widgets are created by class name.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QUiLoader>
 
 #include "ui/color_palette.h"
@@ -11,6 +13,8 @@ namespace {
 
 class LayoutLoader final : public QUiLoader {
 public:
+    explicit LayoutLoader(QObject* parent) : QUiLoader(parent) {}
+
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
         if (className == QLatin1String("ColorPalette")) {
             auto* palette = new ColorPalette(parent);
@@ -20,6 +24,20 @@ public:
         return QUiLoader::createWidget(className, parent, name);
     }
 };
+
+// One loader for the application's life. QUiLoader loads every Qt Designer widget plugin it finds
+// under the library paths when it is made; our layouts use none, and the one Debian ships (the Qt
+// Quick widget) brings Qt Quick and QML with it. So it is made while the library paths are empty.
+LayoutLoader& Loader() {
+    static QPointer<LayoutLoader> loader;
+    if (loader.isNull()) {
+        const QStringList libraryPaths = QCoreApplication::libraryPaths();
+        QCoreApplication::setLibraryPaths({});
+        loader = new LayoutLoader(qApp);  // goes with the application
+        QCoreApplication::setLibraryPaths(libraryPaths);
+    }
+    return *loader;
+}
 
 }  // namespace
 
@@ -32,7 +50,7 @@ QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error) {
         *error = QStringLiteral("cannot open %1: %2").arg(path, in.errorString());
         return nullptr;
     }
-    LayoutLoader loader;
+    LayoutLoader& loader = Loader();
     loader.setWorkingDirectory(QDir(UiApplication::SkinFolder()));
     QWidget* root = loader.load(&in, parent);
     if (root == nullptr) {

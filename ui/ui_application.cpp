@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <optional>
+#include <utility>
 
 namespace {
 Q_LOGGING_CATEGORY(lcUi, "talvore.ui")
@@ -13,6 +15,11 @@ Q_LOGGING_CATEGORY(lcUi, "talvore.ui")
 QString& SkinFolderStore() {
     static QString folder;
     return folder;
+}
+
+std::optional<QString>& PendingTheme() {
+    static std::optional<QString> sheet;
+    return sheet;
 }
 }  // namespace
 
@@ -57,8 +64,22 @@ bool UiApplication::LoadTheme(const QString& qssPath) {
     sheet.replace(QStringLiteral("url(\""), QStringLiteral("url(\"%1/").arg(base));
     // The sheet may also name its images as "skins:<file>", the folder it lives in.
     QDir::setSearchPaths(QStringLiteral("skins"), {base});
-    qApp->setStyleSheet(sheet);
+    // With an application sheet in force, every step of a layout's build (a page moved into a
+    // scroll area or a stack, the root given its window flags) styles the finished part again.
+    if (QApplication::allWidgets().isEmpty()) {
+        PendingTheme() = sheet;
+        QMetaObject::invokeMethod(qApp, &UiApplication::ApplyPendingTheme, Qt::QueuedConnection);
+    } else {
+        PendingTheme().reset();
+        qApp->setStyleSheet(sheet);
+    }
     return true;
+}
+
+void UiApplication::ApplyPendingTheme() {
+    if (std::optional<QString> sheet = std::exchange(PendingTheme(), std::nullopt)) {
+        qApp->setStyleSheet(*sheet);
+    }
 }
 
 int UiApplication::MessageLoop() {

@@ -22,7 +22,12 @@ public:
     // `relative` inside the skin folder; absolute paths are returned as they are.
     static QString SkinPath(const QString& relative);
     // Applies a style sheet file to every window; false (look unchanged) when it cannot be read.
+    // Loaded before any widget exists, the sheet waits for the first window: that window is
+    // built with no sheet in force and styled once when its layout is complete, instead of at
+    // every step of the build. The next round of the event loop puts it in force in any case.
     static bool LoadTheme(const QString& qssPath);
+    // Puts a sheet that waits for the first window in force; nothing when none waits.
+    static void ApplyPendingTheme();
 
     // Runs until PostQuitMessage; returns its code.
     int MessageLoop();

@@ -107,6 +107,8 @@ bool WindowImplBase::Create(WindowImplBase* owner, unsigned style, const QRect& 
         root->setAttribute(Qt::WA_ShowWithoutActivating);
     }
     root->setParent(owner != nullptr ? owner->RootWidget() : nullptr, flags);
+    // The first window of a run takes the theme now that its layout is complete.
+    UiApplication::ApplyPendingTheme();
     root->setProperty(kWindowProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
     if (rect.isValid()) {
         root->setGeometry(rect);

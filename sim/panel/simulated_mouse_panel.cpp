@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "sim/hidapi/shared_mouse.h"
@@ -497,6 +499,60 @@ SimulatedMousePanel* ShowSimulatedMousePanel(QWidget* besides, const QString& sk
     }
     panel->show();
     return panel;
+}
+
+namespace {
+
+// Opens the panel beside a window once that window's first frame is out.
+class PanelAfterFirstFrame final : public QObject {
+public:
+    PanelAfterFirstFrame(QWidget* window, QString skinFolder)
+        : QObject(window), window_(window), skinFolder_(std::move(skinFolder)) {
+        window_->installEventFilter(this);
+    }
+
+    void OpenSoon() {
+        if (opening_) {
+            return;
+        }
+        opening_ = true;
+        window_->removeEventFilter(this);
+        // After the paint the frame is still to be handed to the display.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ShowSimulatedMousePanel(window_, skinFolder_);
+                deleteLater();
+            },
+            Qt::QueuedConnection);
+    }
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            OpenSoon();
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    QString skinFolder_;
+    bool opening_ = false;
+};
+
+}  // namespace
+
+void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder) {
+    auto* waiter = new PanelAfterFirstFrame(besides, skinFolder);
+    QMetaObject::invokeMethod(
+        waiter,
+        [waiter, besides] {
+            if (!besides->isVisible()) {
+                waiter->OpenSoon();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace sim

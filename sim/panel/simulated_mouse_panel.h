@@ -90,4 +90,9 @@ private:
 // Returns the panel, already shown.
 SimulatedMousePanel* ShowSimulatedMousePanel(QWidget* besides, const QString& skinFolder = {});
 
+// The same, once `besides` has drawn its first frame, so that the program's window comes up
+// first. A window still hidden when the messages queued so far have run (no mouse connected)
+// holds nothing back: the panel opens then.
+void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder = {});
+
 }  // namespace sim

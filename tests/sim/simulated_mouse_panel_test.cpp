@@ -2,6 +2,7 @@
 // its buttons and battery controls make the mouse speak, and the transfers show up in its list.
 #include <QApplication>
 #include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -41,6 +42,23 @@ void EnsureApp() {
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
 }
+
+// Calls `paint` on every paint event of a widget.
+class PaintWatch final : public QObject {
+public:
+    PaintWatch(QWidget& widget, std::function<void()> paint) : paint_(std::move(paint)) {
+        widget.installEventFilter(this);
+    }
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            paint_();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> paint_;
+};
 
 class SimulatedMousePanelTest : public test::SharedMouseTest {
 protected:
@@ -289,6 +307,35 @@ TEST_F(SimulatedMousePanelTest, RefusingAcknowledgementsComeFromTheFaultSegments
     accept->click();
     Send(Link::Receiver, {0x06, 0x09, 0x01, 0x04, 0xFB, 0x00, 0x00, 0x00, 0x00});
     EXPECT_TRUE(Heard(Link::Receiver, 0x5069, 0));
+}
+
+// In the demo the panel waits for the main window's first frame, so the settings come up first;
+// a main window that stays hidden (no mouse yet) does not keep the panel away.
+TEST(SimulatedMousePanelOpening, FollowsTheWindowsFirstFrameOrOpensWhenTheWindowStaysHidden) {
+    EnsureApp();
+    auto panelOf = [](const QWidget& window) { return window.findChild<SimulatedMousePanel*>(); };
+
+    QWidget shown;
+    shown.resize(800, 572);
+    bool panelAtFirstPaint = true;
+    bool painted = false;
+    PaintWatch watch(shown, [&] {
+        if (!painted) {
+            painted = true;
+            panelAtFirstPaint = panelOf(shown) != nullptr;
+        }
+    });
+    shown.show();
+    ShowSimulatedMousePanelAfterFirstFrame(&shown);
+    EXPECT_EQ(panelOf(shown), nullptr);
+    QTRY_VERIFY(panelOf(shown) != nullptr && panelOf(shown)->isVisible());
+    EXPECT_TRUE(painted);
+    EXPECT_FALSE(panelAtFirstPaint);
+
+    QWidget hidden;
+    ShowSimulatedMousePanelAfterFirstFrame(&hidden);
+    EXPECT_EQ(panelOf(hidden), nullptr);
+    QTRY_VERIFY(panelOf(hidden) != nullptr && panelOf(hidden)->isVisible());
 }
 
 }  // namespace
