@@ -43,6 +43,13 @@ inline int RunUnprivileged(const std::function<int()>& body) {
     return RunInChild(body, true);
 }
 
+// Whether RunUnprivileged's user can get into the folder at all: every folder above it must let
+// other users pass (a chroot whose root is closed to them does not). Tests skip when it cannot.
+inline bool UnprivilegedCanReach(const QString& folder) {
+    const QByteArray path = QFile::encodeName(folder);
+    return RunUnprivileged([&] { return ::access(path.constData(), X_OK) == 0 ? 0 : 1; }) == 0;
+}
+
 // Lets the unprivileged child into a folder the test made (temporary folders are private).
 inline void OpenToEveryone(const QString& path, mode_t mode = 0777) {
     ::chmod(QFile::encodeName(path).constData(), mode);

@@ -142,6 +142,10 @@ TEST_F(FileIoTest, WritabilityIsJudgedByTheFolderThatWouldHoldTheFile) {
 
     ASSERT_EQ(::mkdir(QFile::encodeName(In("locked")).constData(), 0555), 0);
     OpenToEveryone(dir.path(), 0755);
+    if (!UnprivilegedCanReach(dir.path())) {
+        GTEST_SKIP() << "user 65534 cannot reach " << qPrintable(dir.path())
+                     << ": a folder above it is closed to other users";
+    }
     EXPECT_EQ(
         RunUnprivileged([this] { return FolderWritable(NativePath(In("locked/below"))) ? 1 : 0; }),
         0);
