@@ -57,6 +57,7 @@ bool CMainWnd::IsBluetoothMouseInterface(const QString& name) {
 }
 
 void CMainWnd::InitWindow() {
+    dataNotices_.Attach(Poster());
     AddVirtualWindow(QLatin1String(kPageVirtualWindow), &page_);
     page_.SetWindow(this, &hookTable_);
     page_.Init();
@@ -80,7 +81,16 @@ void CMainWnd::InitWindow() {
     if (hookLibrary_.Load(LibraryFolderOf(platform_.programFolder) + QStringLiteral("Hook.so"))) {
         hookTable_ = hookLibrary_.Table();
     }
-    page_.LoadProfiles();
+    page_.Store().SetSaveFailedHandler([this](const StoreWriteResult& failure) {
+        qCWarning(lcMainWindow) << DescribeFileError(failure.error, failure.path);
+        dataNotices_.SaveFailed();
+    });
+    if (!ChooseDataFolder(platform_.programFolder).writable) {
+        dataNotices_.SaveFailed();
+    }
+    if (!page_.LoadProfiles().keptAside.empty()) {
+        dataNotices_.StoresKeptAside();
+    }
     WatchBluetoothInterface();
 }
 
@@ -89,8 +99,7 @@ void CMainWnd::ChooseLanguage() {
         ReadIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey), -1);
     if (id < 1 || id > 4) {
         id = ProgramLanguageOf(UserUiLanguageId());
-        WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
-                    id);
+        WriteLanguageId(id);
     }
     // The layout is already built: the controls that hold language keys take the new texts.
     LanguageManager::Instance().Switch(LanguageFileOf(id));
@@ -104,8 +113,15 @@ void CMainWnd::SwitchLanguage(int index) {
     LanguageManager::Instance().Switch(LanguageFileOf(id));
     page_.RefreshPage();
     UpdateTrayToolTip();
-    WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
-                index + 1);
+    WriteLanguageId(index + 1);
+}
+
+void CMainWnd::WriteLanguageId(int id) {
+    if (!WriteIniInt(ConfigPath(), QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey),
+                     id)) {
+        qCWarning(lcMainWindow) << "cannot write" << ConfigPath();
+        dataNotices_.SaveFailed();
+    }
 }
 
 void CMainWnd::Notify(const Notification& n) {
@@ -354,6 +370,10 @@ qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr
             return 0;
         case kBluetoothEvent:
             page_.OnBluetoothEvent(static_cast<uint16_t>(wParam), static_cast<uint16_t>(lParam));
+            return 0;
+        case kDataNotSaved:
+        case kStoreKeptAside:
+            dataNotices_.Handle(*this, message);
             return 0;
         default:
             handled = false;

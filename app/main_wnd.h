@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "app/data_notices.h"
 #include "app/device_access_notice.h"
 #include "app/dpi_popup_holder.h"
 #include "link/driver_functions.h"
@@ -73,10 +74,12 @@ private:
     void ShowDpiPopup(quintptr wParam, qintptr lParam);
     void OnTimer(unsigned id);
     void WatchBluetoothInterface();
+    void WriteLanguageId(int id);
     void CheckDeviceAccess();
     void UpdateTrayToolTip();
 
     PagePlatform platform_;
+    DataNotices dataNotices_;
     CMS_1_Page page_;
     HookLibrary hookLibrary_;
     HookTable hookTable_;

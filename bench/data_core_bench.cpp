@@ -19,6 +19,7 @@
 #include "protocol/change_detection.h"
 #include "protocol/profile_record.h"
 #include "protocol/report_builders.h"
+#include "protocol/utf16_field.h"
 #include "sys/text_lookup.h"
 
 namespace {
@@ -245,6 +246,22 @@ void BM_PlainWriteAndReadOfMacroBytes(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PlainWriteAndReadOfMacroBytes)->UseRealTime();
+
+// A free name among n taken ones "M", "m_1", ... "m_<n-1>": the worst case of the "_n" rule, which
+// must grow linearly with n (one pass to fold the names, one probe per candidate).
+void BM_UniqueMacroName(benchmark::State& state) {
+    MacroStore store(QStringLiteral("/nonexistent/"));
+    MacroRecord record{};
+    for (int n = 0; n < state.range(0); ++n) {
+        StringToField(record.name, n == 0 ? QStringLiteral("M") : QStringLiteral("m_%1").arg(n));
+        store.Append(record);
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(store.UniqueName(QStringLiteral("M")));
+    }
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_UniqueMacroName)->ArgName("taken")->Arg(1000)->Arg(20000)->Complexity();
 
 }  // namespace
 

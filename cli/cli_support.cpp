@@ -1,5 +1,6 @@
 #include "cli/cli_support.h"
 
+#include "sys/printable_text.h"
 #include "sys/program_layout.h"
 
 CliTexts::CliTexts(const QString& programFolder) {
@@ -19,13 +20,28 @@ QString CliTexts::Text(const QString& key) const {
     return {};
 }
 
-QString StoreDataFolder(const CommandContext& context) {
-    // The same folder as DataFolderOf(), without creating it: a command that fails leaves no trace.
-    QString folder = context.programFolder;
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
+DataFolderChoice StoreDataFolder(const CommandContext& context) {
+    return ChooseDataFolder(context.programFolder);
+}
+
+std::optional<QString> WritableDataFolder(CommandContext& context) {
+    const DataFolderChoice choice = StoreDataFolder(context);
+    if (!choice.writable) {
+        QString program = context.programFolder;
+        if (!program.endsWith(QLatin1Char('/'))) {
+            program += QLatin1Char('/');
+        }
+        Fail(context, kExitBadInput,
+             QStringLiteral("no data folder can be written: neither %1 nor %2; nothing was changed")
+                 .arg(EscapeControls(program + QLatin1String("Data/")),
+                      EscapeControls(XdgDataFolder())));
+        return std::nullopt;
     }
-    return folder + QLatin1String("Data/");
+    return choice.path;
+}
+
+NativePath PathArgument(const CommandContext& context, int index) {
+    return NativePath::FromBytes(context.rawArgs.value(index));
 }
 
 std::optional<int> ParseIndex(const QString& text) {
@@ -47,14 +63,43 @@ int UsageError(CommandContext& context, const char* usage) {
                 QStringLiteral("usage: talvorectl %1").arg(QLatin1String(usage)));
 }
 
-QString DescribeImportError(ImportError error, const QString& path, const char* what) {
+int FailWrite(CommandContext& context, const StoreWriteResult& result) {
+    return Fail(
+        context, kExitBadInput,
+        DescribeFileError(result.error, result.path) + QLatin1String("; nothing was changed"));
+}
+
+int FailStore(CommandContext& context, const StoreLoad& load) {
+    return Fail(
+        context, kExitBadInput,
+        load.problem + QLatin1String("; nothing was changed (the program keeps such a file aside "
+                                     "under a .damaged name when it starts)"));
+}
+
+void WarnPartialStore(CommandContext& context, const StoreLoad& load) {
+    PrintLine(context.err,
+              QStringLiteral("talvorectl: warning: %1; only its whole records are used")
+                  .arg(load.problem));
+}
+
+QString DescribeImportError(ImportError error, const NativePath& path, const char* what) {
     switch (error) {
         case ImportError::CannotOpen:
-            return QStringLiteral("cannot read %1").arg(path);
+            return QStringLiteral("cannot read %1").arg(path.Display());
         case ImportError::TooShort:
-            return QStringLiteral("%1 is shorter than one %2").arg(path, QLatin1String(what));
+            return QStringLiteral("%1 is shorter than one %2")
+                .arg(path.Display(), QLatin1String(what));
+        case ImportError::NotRegular:
+            return DescribeFileError(FileError::NotRegular, path);
+        case ImportError::CannotSave:
+            return QStringLiteral("the %1 store could not be written; nothing was changed")
+                .arg(QLatin1String(what));
         case ImportError::None:
             break;
     }
     return {};
+}
+
+QString ListedName(const QString& name) {
+    return EscapeControls(name);
 }

@@ -1,4 +1,4 @@
-// What talvorectl's commands share: the texts for default names, the store folder, argument and
+// What talvorectl's commands share: the texts for default names, the data folder, argument and
 // error helpers.
 #pragma once
 
@@ -8,6 +8,8 @@
 
 #include "cli/command.h"
 #include "macro/import_result.h"
+#include "macro/store_file.h"
+#include "sys/folders.h"
 #include "sys/language_file.h"
 
 // The English language file of the program folder, with the two default-name words built in so
@@ -22,8 +24,15 @@ private:
     bool loaded_ = false;
 };
 
-// The data folder of the program folder (Data/), where ms_1/ holds the stores.
-QString StoreDataFolder(const CommandContext& context);
+// The data folder the program would use (Data/ beside it, or the XDG data folder), without
+// creating anything.
+DataFolderChoice StoreDataFolder(const CommandContext& context);
+// For commands that write a store: the data folder, or nothing after telling the user that no
+// data folder can be written.
+std::optional<QString> WritableDataFolder(CommandContext& context);
+
+// Argument i (counted after the command name) as a file name: its bytes as given.
+NativePath PathArgument(const CommandContext& context, int index);
 
 // A non-negative decimal index, or nothing.
 std::optional<int> ParseIndex(const QString& text);
@@ -31,6 +40,15 @@ std::optional<int> ParseIndex(const QString& text);
 // Prints "talvorectl: <message>" to the error stream and returns the exit code.
 int Fail(CommandContext& context, int exitCode, const QString& message);
 int UsageError(CommandContext& context, const char* usage);
+// Exit 2 for a store that could not be written; nothing was changed.
+int FailWrite(CommandContext& context, const StoreWriteResult& result);
+// Exit 2 for a store file that is there but cannot be used; nothing was changed.
+int FailStore(CommandContext& context, const StoreLoad& load);
+// A warning on the error stream for a store whose damaged tail was left out.
+void WarnPartialStore(CommandContext& context, const StoreLoad& load);
 
 // Why an import file was refused, for the error stream.
-QString DescribeImportError(ImportError error, const QString& path, const char* what);
+QString DescribeImportError(ImportError error, const NativePath& path, const char* what);
+
+// A name from a file, printable on one line of a listing (control characters escaped).
+QString ListedName(const QString& name);

@@ -4,15 +4,18 @@
 
 #include <cstdio>
 
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitUsage = 1;     // wrong arguments
-inline constexpr int kExitBadInput = 2;  // a file that is missing, short or damaged; no mouse
+inline constexpr int kExitBadInput = 2;  // a file that is missing, short or damaged; a write
+                                         // that failed; no mouse
 
 struct CommandContext {
-    QString programFolder;  // ends in '/'; the store lives in its Data/ms_1/
+    QString programFolder;   // ends in '/'; the stores live in the data folder chosen for it
+    QByteArrayList rawArgs;  // the arguments after the command name as argv holds them (bytes)
     std::FILE* out = stdout;
     std::FILE* err = stderr;
 };

@@ -83,7 +83,8 @@ int RunApply(const QStringList& args, CommandContext& context) {
         return UsageError(context, kUsage);
     }
     QString error;
-    const auto record = ReadProfileFile(args[0], error);
+    const NativePath path = PathArgument(context, 0);
+    const auto record = ReadProfileFile(path, error);
     if (!record) {
         return Fail(context, kExitBadInput, error);
     }
@@ -132,7 +133,7 @@ int RunApply(const QStringList& args, CommandContext& context) {
     } else {
         via = QStringLiteral("the receiver");
     }
-    PrintLine(context.out, QStringLiteral("sending %1 over %2").arg(args[0], via));
+    PrintLine(context.out, QStringLiteral("sending %1 over %2").arg(path.Display(), via));
     std::fflush(context.out);
 
     RecordingSender sender(engine, log, {QLatin1String(UsbLinkName(UsbLink::Receiver))},

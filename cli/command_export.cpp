@@ -12,17 +12,29 @@ int RunExport(const QStringList& args, CommandContext& context) {
         return UsageError(context, kUsage);
     }
     CliTexts texts(context.programFolder);
-    ProfileStore store(StoreDataFolder(context), texts);
-    // Without a store the program would start with one default profile; it is not written here.
-    if (!store.ReadProfiles()) {
-        store.AddDefaultProfile();
+    ProfileStore store(StoreDataFolder(context).path, texts);
+    const StoreLoad load = store.ReadProfiles();
+    switch (load.condition) {
+        case StoreCondition::Unusable:
+            return FailStore(context, load);
+        case StoreCondition::Partial:
+            WarnPartialStore(context, load);
+            break;
+        case StoreCondition::Missing:
+            // Without a store the program would start with one default profile; it is not
+            // written here.
+            store.AddDefaultProfile();
+            break;
+        case StoreCondition::Whole:
+            break;
     }
     if (*index >= store.Count()) {
         return Fail(context, kExitUsage,
                     QStringLiteral("no profile %1; there are %2").arg(*index).arg(store.Count()));
     }
-    if (!store.ExportProfile(*index, args[1])) {
-        return Fail(context, kExitBadInput, QStringLiteral("cannot write %1").arg(args[1]));
+    if (const StoreWriteResult written = store.ExportProfile(*index, PathArgument(context, 1));
+        !written) {
+        return FailWrite(context, written);
     }
     return kExitOk;
 }

@@ -11,14 +11,16 @@ int RunExportMacro(const QStringList& args, CommandContext& context) {
     if (!index) {
         return UsageError(context, kUsage);
     }
-    MacroStore store(StoreDataFolder(context));
-    store.Load();
+    MacroStore store(StoreDataFolder(context).path);
+    if (const StoreLoad load = store.Load(); load.condition == StoreCondition::Unusable) {
+        return FailStore(context, load);
+    }
     if (*index >= store.Count()) {
         return Fail(context, kExitUsage,
                     QStringLiteral("no macro %1; there are %2").arg(*index).arg(store.Count()));
     }
-    if (!store.Export(*index, args[1])) {
-        return Fail(context, kExitBadInput, QStringLiteral("cannot write %1").arg(args[1]));
+    if (const StoreWriteResult written = store.Export(*index, PathArgument(context, 1)); !written) {
+        return FailWrite(context, written);
     }
     return kExitOk;
 }

@@ -11,21 +11,35 @@ int RunImport(const QStringList& args, CommandContext& context) {
     if (args.size() != 1) {
         return UsageError(context, kUsage);
     }
-    // The file is checked before the store is touched, so a refused file changes nothing.
+    // Everything is checked before the store is written, so a refused import changes nothing.
     QString error;
-    auto record = ReadProfileFile(args[0], error);
+    auto record = ReadProfileFile(PathArgument(context, 0), error);
     if (!record) {
         return Fail(context, kExitBadInput, error);
     }
-    CliTexts texts(context.programFolder);
-    ProfileStore store(StoreDataFolder(context), texts);
-    store.LoadProfiles();
-    const ImportResult result = store.ImportProfileRecord(std::move(record));
-    if (!store.SaveProfiles()) {
-        return Fail(context, kExitBadInput,
-                    QStringLiteral("cannot write %1").arg(store.FilePath()));
+    const auto folder = WritableDataFolder(context);
+    if (!folder) {
+        return kExitBadInput;
     }
-    PrintLine(context.out, result.name);
+    CliTexts texts(context.programFolder);
+    ProfileStore store(*folder, texts);
+    // Writing over a store that holds more than could be read would destroy it.
+    if (const StoreLoad load = store.ReadProfiles(); !load.Writable()) {
+        return FailStore(context, load);
+    }
+    if (const StoreLoad load = store.Macros().Load(); !load.Writable()) {
+        return FailStore(context, load);
+    }
+    if (store.Count() == 0) {
+        store.AddDefaultProfile();  // the store the program would have started with
+    }
+    StoreWriteResult failure;
+    store.SetSaveFailedHandler([&failure](const StoreWriteResult& result) { failure = result; });
+    const ImportResult result = store.ImportProfileRecord(std::move(record));
+    if (!result.Ok()) {
+        return FailWrite(context, failure);
+    }
+    PrintLine(context.out, ListedName(result.name));
     return kExitOk;
 }
 

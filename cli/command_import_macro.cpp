@@ -10,13 +10,25 @@ int RunImportMacro(const QStringList& args, CommandContext& context) {
     if (args.size() != 1) {
         return UsageError(context, kUsage);
     }
-    MacroStore store(StoreDataFolder(context));
-    store.Load();
-    const ImportResult result = store.Import(args[0]);
-    if (!result.Ok()) {
-        return Fail(context, kExitBadInput, DescribeImportError(result.error, args[0], "macro"));
+    const auto folder = WritableDataFolder(context);
+    if (!folder) {
+        return kExitBadInput;
     }
-    PrintLine(context.out, result.name);
+    MacroStore store(*folder);
+    if (const StoreLoad load = store.Load(); !load.Writable()) {
+        return FailStore(context, load);
+    }
+    StoreWriteResult failure;
+    store.SetSaveFailedHandler([&failure](const StoreWriteResult& result) { failure = result; });
+    const NativePath path = PathArgument(context, 0);
+    const ImportResult result = store.Import(path);
+    if (result.error == ImportError::CannotSave) {
+        return FailWrite(context, failure);
+    }
+    if (!result.Ok()) {
+        return Fail(context, kExitBadInput, DescribeImportError(result.error, path, "macro"));
+    }
+    PrintLine(context.out, ListedName(result.name));
     return kExitOk;
 }
 

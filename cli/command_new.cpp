@@ -1,6 +1,4 @@
 // talvorectl new NAME OUT.pro: a profile file with the default settings.
-#include <QFile>
-
 #include "cli/cli_support.h"
 #include "macro/store_file.h"
 #include "page/profile_store.h"
@@ -19,11 +17,16 @@ int RunNew(const QStringList& args, CommandContext& context) {
             context, kExitUsage,
             QStringLiteral("a profile name has 1 to %1 characters").arg(kProfileNameMaxLength));
     }
+    const NativePath out = PathArgument(context, 1);
+    const NativePath storeFolder(StoreDataFolder(context).path + QLatin1String("ms_1"));
+    if (IsStoreFile(storeFolder, out)) {
+        return FailWrite(context, {FileError::IsStore, out});
+    }
     const auto record = CreateBlankRecord(name);
-    if (!WriteFileWhole(args[1], [&](QIODevice& file) {
-            return WriteAll(file, record.get(), sizeof(ProfileRecord));
-        })) {
-        return Fail(context, kExitBadInput, QStringLiteral("cannot write %1").arg(args[1]));
+    const FileError error = WriteFileAtomically(
+        out, [&](QIODevice& file) { return WriteAll(file, record.get(), sizeof(ProfileRecord)); });
+    if (error != FileError::None) {
+        return FailWrite(context, {error, out});
     }
     return kExitOk;
 }

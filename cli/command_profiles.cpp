@@ -1,4 +1,4 @@
-// talvorectl profiles: the stored profiles, one per line.
+// talvorectl profiles: the stored profiles, one per line. Only reads: nothing is ever written.
 #include "cli/cli_support.h"
 #include "page/profile_store.h"
 
@@ -11,10 +11,22 @@ int RunProfiles(const QStringList& args, CommandContext& context) {
         return UsageError(context, kUsage);
     }
     CliTexts texts(context.programFolder);
-    ProfileStore store(StoreDataFolder(context), texts);
-    store.LoadProfiles();  // creates the store with its default profile when there is none
+    ProfileStore store(StoreDataFolder(context).path, texts);
+    const StoreLoad load = store.ReadProfiles();
+    switch (load.condition) {
+        case StoreCondition::Unusable:
+            return FailStore(context, load);
+        case StoreCondition::Partial:
+            WarnPartialStore(context, load);
+            break;
+        case StoreCondition::Missing:
+            store.AddDefaultProfile();  // what the program starts with; not written here
+            break;
+        case StoreCondition::Whole:
+            break;
+    }
     for (int i = 0; i < store.Count(); ++i) {
-        QString line = QStringLiteral("%1\t%2").arg(i).arg(ProfileName(store.At(i)));
+        QString line = QStringLiteral("%1\t%2").arg(i).arg(ListedName(ProfileName(store.At(i))));
         if (i == store.SelectedIndex()) {
             line += QLatin1String("\tselected");
         }

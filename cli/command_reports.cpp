@@ -1,6 +1,7 @@
 // talvorectl reports: what an apply of a profile would send to the mouse, one transfer a line.
 #include <QByteArray>
 
+#include "cli/cli_support.h"
 #include "cli/command.h"
 #include "cli/profile_file.h"
 #include "protocol/apply_pipeline.h"
@@ -50,8 +51,9 @@ int Usage(CommandContext& context, const QString& problem) {
 }
 
 int RunReports(const QStringList& args, CommandContext& context) {
-    QString profilePath;
-    QString sincePath;
+    // File names by their position, so that they are read as the bytes given.
+    int profileArg = -1;
+    int sinceArg = -1;
     QString link;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
@@ -59,16 +61,21 @@ int RunReports(const QStringList& args, CommandContext& context) {
             if (i + 1 >= args.size()) {
                 return Usage(context, QStringLiteral("%1 needs a value").arg(arg));
             }
-            (arg == QLatin1String("--since") ? sincePath : link) = args[++i];
+            ++i;
+            if (arg == QLatin1String("--since")) {
+                sinceArg = i;
+            } else {
+                link = args[i];
+            }
         } else if (arg.startsWith(QLatin1Char('-'))) {
             return Usage(context, QStringLiteral("unknown option %1").arg(arg));
-        } else if (profilePath.isEmpty()) {
-            profilePath = arg;
+        } else if (profileArg < 0) {
+            profileArg = i;
         } else {
             return Usage(context, QStringLiteral("one profile file only"));
         }
     }
-    if (profilePath.isEmpty()) {
+    if (profileArg < 0) {
         return Usage(context, QStringLiteral("no profile file given"));
     }
     if (!link.isEmpty() && link != QLatin1String("cable") && link != QLatin1String("receiver") &&
@@ -77,12 +84,12 @@ int RunReports(const QStringList& args, CommandContext& context) {
     }
 
     QString error;
-    auto record = ReadProfileFile(profilePath, error);
+    auto record = ReadProfileFile(PathArgument(context, profileArg), error);
     std::unique_ptr<ProfileRecord> previous;
-    if (record && !sincePath.isEmpty()) {
-        previous = ReadProfileFile(sincePath, error);
+    if (record && sinceArg >= 0) {
+        previous = ReadProfileFile(PathArgument(context, sinceArg), error);
     }
-    if (!record || (!sincePath.isEmpty() && !previous)) {
+    if (!record || (sinceArg >= 0 && !previous)) {
         PrintLine(context.err, QStringLiteral("talvorectl reports: %1").arg(error));
         return kExitBadInput;
     }

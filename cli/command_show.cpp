@@ -90,7 +90,7 @@ int RunShow(const QStringList& args, CommandContext& context) {
         return UsageError(context, kUsage);
     }
     QString error;
-    auto record = ReadProfileFile(args[0], error);
+    auto record = ReadProfileFile(PathArgument(context, 0), error);
     if (!record) {
         return Fail(context, kExitBadInput, error);
     }

@@ -21,5 +21,9 @@ int main(int argc, char** argv) {
     args.removeFirst();
     CommandContext context;
     context.programFolder = GetProgramFolder();
+    // File names are taken as the bytes they are: not every name that exists is valid UTF-8.
+    for (int i = 2; i < argc; ++i) {
+        context.rawArgs.append(QByteArray(argv[i]));
+    }
     return command->run(args, context);
 }

@@ -2,20 +2,25 @@
 
 #include "page/profile_store.h"
 
-std::unique_ptr<ProfileRecord> ReadProfileFile(const QString& path, QString& error) {
+std::unique_ptr<ProfileRecord> ReadProfileFile(const NativePath& path, QString& error) {
     auto record = std::make_unique<ProfileRecord>();
     const ImportResult read = ProfileStore::ReadProfileFile(path, *record);
-    if (read.error == ImportError::CannotOpen) {
-        error = QStringLiteral("cannot read %1").arg(path);
-        return nullptr;
+    switch (read.error) {
+        case ImportError::None:
+            return record;
+        case ImportError::TooShort:
+            error = QStringLiteral("%1 is not a profile: it is shorter than %2 bytes")
+                        .arg(path.Display())
+                        .arg(sizeof(ProfileRecord));
+            break;
+        case ImportError::NotRegular:
+            error = DescribeFileError(FileError::NotRegular, path);
+            break;
+        default:
+            error = QStringLiteral("cannot read %1").arg(path.Display());
+            break;
     }
-    if (!read.Ok()) {
-        error = QStringLiteral("%1 is not a profile: it is shorter than %2 bytes")
-                    .arg(path)
-                    .arg(sizeof(ProfileRecord));
-        return nullptr;
-    }
-    return record;
+    return nullptr;
 }
 
 RecordSnapshot FileProfileSource::TakeSnapshot() {

@@ -26,6 +26,9 @@ inline constexpr uint32_t kApplyReportsSent = 1651;
 inline constexpr uint32_t kApplyFinished = 1652;
 // Ours: a Bluetooth notification handed to the UI thread; wParam key, lParam value.
 inline constexpr uint32_t kBluetoothEvent = 1653;
+// Ours: the data cannot be saved; a damaged store was kept aside (boxes for the user).
+inline constexpr uint32_t kDataNotSaved = 1670;
+inline constexpr uint32_t kStoreKeptAside = 1671;
 }  // namespace program_messages
 
 namespace page_timers {

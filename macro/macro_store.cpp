@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include <QFile>
-
-#include "macro/store_file.h"
 #include "macro/unique_name.h"
 #include "protocol/utf16_field.h"
 #include "sys/text_lookup.h"
@@ -26,27 +23,73 @@ std::unique_ptr<MacroRecord> RecordFromBytes(const char* data, qint64 size) {
 MacroStore::MacroStore(QString dataFolder) : dataFolder_(std::move(dataFolder)) {}
 
 QString MacroStore::FilePath() const {
-    return dataFolder_ + QLatin1String("ms_1/macro.data");
+    return dataFolder_ + QLatin1String("ms_1/") + QLatin1String(kMacroStoreFileName);
 }
 
-void MacroStore::Load() {
+NativePath MacroStore::Folder() const {
+    return NativePath(dataFolder_ + QLatin1String("ms_1"));
+}
+
+StoreLoad MacroStore::Load() {
+    StoreFolderLock lock(Folder(), StoreFolderLock::Mode::Shared);
+    return LoadLocked();
+}
+
+StoreLoad MacroStore::LoadLocked() {
     records_.clear();
-    QFile file(FilePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return;
+    dirty_ = false;
+    blocked_ = false;
+    StoreLoad load;
+    load.path = StoreFileToRead(Folder(), kMacroStoreFileName);
+    RegularFileReader file;
+    const FileError error = file.Open(load.path, kMaxMacroStoreBytes);
+    if (error == FileError::Missing) {
+        return load;
     }
-    const QByteArray bytes = file.readAll();
+    if (error != FileError::None) {
+        load.condition = StoreCondition::Unusable;
+        load.problem = DescribeFileError(error, load.path);
+        return load;
+    }
+    QByteArray bytes(static_cast<qsizetype>(file.Size()), '\0');
+    if (file.Read(bytes.data(), bytes.size()) != bytes.size()) {
+        load.condition = StoreCondition::Unusable;
+        load.problem = DescribeFileError(FileError::Unreadable, load.path);
+        return load;
+    }
     for (qint64 offset = 0; offset < bytes.size(); offset += kRecordSize) {
         records_.push_back(RecordFromBytes(bytes.constData() + offset, bytes.size() - offset));
     }
+    load.condition = records_.empty() ? StoreCondition::Missing : StoreCondition::Whole;
+    return load;
 }
 
-bool MacroStore::Save() const {
-    return WriteFileWhole(FilePath(), [this](QIODevice& file) {
-        return std::all_of(records_.begin(), records_.end(), [&](const auto& record) {
-            return WriteAll(file, record.get(), kRecordSize);
-        });
+bool MacroStore::WriteContent(QIODevice& device) const {
+    return std::all_of(records_.begin(), records_.end(), [&](const auto& record) {
+        return WriteAll(device, record.get(), kRecordSize);
     });
+}
+
+StoreWriteResult MacroStore::Save() const {
+    StoreWriteResult result{FileError::Unwritable, NativePath(FilePath())};
+    if (!blocked_) {
+        result = CommitStoreFiles(
+            Folder(),
+            {{kMacroStoreFileName, [this](QIODevice& file) { return WriteContent(file); }}});
+    }
+    if (result.Ok()) {
+        dirty_ = false;
+    } else {
+        dirty_ = true;
+        if (onSaveFailed_) {
+            onSaveFailed_(result);
+        }
+    }
+    return result;
+}
+
+void MacroStore::SetSaveFailedHandler(std::function<void(const StoreWriteResult&)> handler) {
+    onSaveFailed_ = std::move(handler);
 }
 
 QString MacroStore::NameAt(int index) const {
@@ -63,8 +106,11 @@ int MacroStore::FindByName(const QString& name) const {
 }
 
 QString MacroStore::UniqueName(const QString& candidate) const {
-    return MakeUniqueName(candidate, kMacroNameMaxLength,
-                          [this](const QString& name) { return NameExists(name); });
+    TakenNames taken;
+    for (int i = 0; i < Count(); ++i) {
+        taken.Add(NameAt(i));
+    }
+    return MakeUniqueName(candidate, kMacroNameMaxLength, taken);
 }
 
 MacroRecord& MacroStore::AddNew(const TextLookup& texts) {
@@ -79,7 +125,15 @@ MacroRecord& MacroStore::AddNew(const TextLookup& texts) {
 
 int MacroStore::Append(const MacroRecord& record) {
     records_.push_back(std::make_unique<MacroRecord>(record));
+    dirty_ = true;
     return Count() - 1;
+}
+
+void MacroStore::UndoAppends(int count, bool wasDirty) {
+    if (count >= 0 && count < Count()) {
+        records_.resize(static_cast<std::size_t>(count));
+    }
+    dirty_ = wasDirty;
 }
 
 void MacroStore::Remove(int index) {
@@ -103,11 +157,11 @@ void MacroStore::UpdateActions(MacroRecord& record, const MacroAction* actions, 
     Save();
 }
 
-ImportResult MacroStore::Import(const QString& path) {
+ImportResult MacroStore::Import(const NativePath& path) {
     ImportResult result;
     QByteArray bytes;
-    if (!ReadFileStart(path, kRecordSize, bytes)) {
-        result.error = ImportError::CannotOpen;
+    if (const FileError error = ReadFileStart(path, kRecordSize, bytes); error != FileError::None) {
+        result.error = ImportErrorOf(error);
         return result;
     }
     if (bytes.isEmpty()) {
@@ -120,21 +174,42 @@ ImportResult MacroStore::Import(const QString& path) {
     if (FieldUnterminated(record->name) || NameExists(stored)) {
         StringToField(record->name, UniqueName(stored));
     }
-    result.name = FieldToString(record->name);
+    const int count = Count();
+    const bool wasDirty = dirty_;
     records_.push_back(std::move(record));
+    if (!Save()) {
+        UndoAppends(count, wasDirty);
+        result.error = ImportError::CannotSave;
+        return result;
+    }
     result.index = Count() - 1;
-    Save();
+    result.name = FieldToString(records_.back()->name);
     return result;
 }
 
-bool MacroStore::Export(int index, const QString& path) const {
+StoreWriteResult MacroStore::Export(int index, const NativePath& path) const {
     if (index < 0 || index >= Count()) {
-        return false;
+        return {FileError::Missing, path};
     }
-    return WriteFileWhole(path,
-                          [&](QIODevice& file) { return WriteAll(file, &At(index), kRecordSize); });
+    if (IsStoreFile(Folder(), path)) {
+        return {FileError::IsStore, path};
+    }
+    return {WriteFileAtomically(
+                path, [&](QIODevice& file) { return WriteAll(file, &At(index), kRecordSize); }),
+            path};
 }
 
 int UsableActionCount(const MacroRecord& record) {
     return std::clamp(record.actionCount, 0, kMacroMaxActions);
+}
+
+ImportError ImportErrorOf(FileError error) {
+    switch (error) {
+        case FileError::None:
+            return ImportError::None;
+        case FileError::NotRegular:
+            return ImportError::NotRegular;
+        default:
+            return ImportError::CannotOpen;
+    }
 }

@@ -2,6 +2,7 @@
 // back to back, without a header. A macro's position in the list is its macro index.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -9,10 +10,13 @@
 
 #include "macro/import_result.h"
 #include "macro/macro_record.h"
+#include "macro/store_file.h"
 
 class TextLookup;
 
 inline constexpr int kMacroNameMaxLength = kMacroNameUnits - 1;
+// No store of macros grows this large (100,000 macros); a larger file is refused, not read.
+inline constexpr qint64 kMaxMacroStoreBytes = 100000 * static_cast<qint64>(sizeof(MacroRecord));
 
 class MacroStore {
 public:
@@ -20,12 +24,30 @@ public:
     explicit MacroStore(QString dataFolder);
 
     QString FilePath() const;
+    NativePath Folder() const;
 
-    // Replaces the list with the file's records. A missing file gives an empty store; a short
-    // last record is completed with zero bytes.
-    void Load();
-    // Rewrites the file whole, through a temporary file, so a failed write keeps the old one.
-    bool Save() const;
+    // Replaces the list with the file's records, reading through an unfinished commit and never
+    // writing. A missing or empty file gives an empty store; a short last record is completed
+    // with zero bytes. A file that cannot be used (not a regular file, unreadable, too large)
+    // gives an empty store and the Unusable condition.
+    StoreLoad Load();
+    // The same for a caller that already holds the folder's lock.
+    StoreLoad LoadLocked();
+
+    // Rewrites the file whole, so that a failed write keeps the old one. A failure is also
+    // passed to the save-failure handler.
+    StoreWriteResult Save() const;
+    // Called (on the saving thread) with every failed save of this store.
+    void SetSaveFailedHandler(std::function<void(const StoreWriteResult&)> handler);
+    // Refuses every save from now on: the file in place holds something that must not be
+    // overwritten (it could not be kept aside).
+    void BlockSaves() { blocked_ = true; }
+    bool SavesBlocked() const { return blocked_; }
+    // Changes not written yet (a failed save, or records appended without saving).
+    bool Dirty() const { return dirty_; }
+    // The file's content, for a commit together with pro.data; MarkSaved() once it is in place.
+    bool WriteContent(QIODevice& device) const;
+    void MarkSaved() const { dirty_ = false; }
 
     int Count() const { return static_cast<int>(records_.size()); }
     MacroRecord& At(int index) { return *records_.at(static_cast<std::size_t>(index)); }
@@ -41,21 +63,31 @@ public:
     MacroRecord& AddNew(const TextLookup& texts);
     // Appends a record as it is (its name is not checked) without saving; returns its index.
     int Append(const MacroRecord& record);
+    // Takes back what was appended since the store held `count` records and had the given
+    // unsaved state (an import whose commit failed).
+    void UndoAppends(int count, bool wasDirty);
     void Remove(int index);
     void Rename(MacroRecord& record, const QString& name);
     void UpdateActions(MacroRecord& record, const MacroAction* actions, int count);
 
     // Adds the first 240 bytes of a *.macro file (missing bytes zero) under a unique name, and
-    // saves. A missing, unreadable or empty file adds nothing.
-    ImportResult Import(const QString& path);
-    // Writes the record's 240 bytes exactly as stored.
-    bool Export(int index, const QString& path) const;
+    // saves. A missing, unreadable, empty or non-regular file adds nothing; so does a failed save
+    // (CannotSave), which leaves the list as it was.
+    ImportResult Import(const NativePath& path);
+    // Writes the record's 240 bytes exactly as stored. Writing over a store file is refused.
+    StoreWriteResult Export(int index, const NativePath& path) const;
 
 private:
     QString dataFolder_;
     // Owned one by one: the editor keeps references to records while the list changes.
     std::vector<std::unique_ptr<MacroRecord>> records_;
+    std::function<void(const StoreWriteResult&)> onSaveFailed_;
+    bool blocked_ = false;
+    mutable bool dirty_ = false;
 };
 
 // The number of actions a macro really carries: actionCount held to 0..46.
 int UsableActionCount(const MacroRecord& record);
+
+// The ImportError for a file that could not be read.
+ImportError ImportErrorOf(FileError error);

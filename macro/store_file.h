@@ -1,19 +1,101 @@
-// Writing and reading the raw record files of the stores and of exported single records.
+// The store files of the data folder's ms_1/ subfolder and how they are replaced.
+//
+// pro.data and macro.data refer to each other (a profile's macro button names a stored macro), so
+// an operation that changes both must replace both or neither, also when the process is killed at
+// any point. A commit therefore
+//   1. writes every new file whole as "<name>.new" (each through a temporary file),
+//   2. writes the list of their names as ".commit" (whole or not at all): from here on the
+//      commit is decided,
+//   3. renames each "<name>.new" over "<name>" and removes ".commit".
+// Whoever opens the folder next for writing completes a decided commit (RecoverStoreFolder) and
+// removes the pieces of one that was not decided; readers that must not write read through it
+// (StoreFileToRead). Writers hold an exclusive lock on the folder (flock, so a killed holder never
+// keeps it), readers a shared one, so the program and talvorectl never see half a commit.
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QByteArray>
 #include <QIODevice>
-#include <QString>
 
-// Writes a file whole: its folder is created when missing, the content goes to a temporary file
-// beside it, and only a complete write replaces the old file. False when anything failed; the old
-// file is then untouched.
-bool WriteFileWhole(const QString& path, const std::function<bool(QIODevice&)>& writeContent);
+#include "sys/file_io.h"
+
+inline constexpr char kProfileStoreFileName[] = "pro.data";
+inline constexpr char kMacroStoreFileName[] = "macro.data";
 
 // Writes one buffer to the device; false on a short or failed write.
 bool WriteAll(QIODevice& device, const void* data, qint64 size);
 
-// Reads at most maxBytes from the start of a file. False when it cannot be opened or read.
-bool ReadFileStart(const QString& path, qint64 maxBytes, QByteArray& bytes);
+// Writes a file that is not a store (an exported *.pro or *.macro) whole or not at all.
+bool WriteFileWhole(const NativePath& path, const std::function<bool(QIODevice&)>& writeContent);
+
+// A lock on a store folder (flock on the folder itself: nothing is created). Waits for other
+// holders for a few seconds at most; Held() is false when the folder is missing or the wait
+// ran out.
+class StoreFolderLock {
+public:
+    enum class Mode { Shared, Exclusive };
+    StoreFolderLock(const NativePath& folder, Mode mode);
+    ~StoreFolderLock();
+    StoreFolderLock(const StoreFolderLock&) = delete;
+    StoreFolderLock& operator=(const StoreFolderLock&) = delete;
+
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+struct StoreFileContent {
+    QByteArray name;  // kProfileStoreFileName or kMacroStoreFileName
+    std::function<bool(QIODevice&)> write;
+};
+
+struct StoreWriteResult {
+    FileError error = FileError::None;
+    NativePath path;  // the file that could not be written
+
+    bool Ok() const { return error == FileError::None; }
+    explicit operator bool() const { return Ok(); }
+};
+
+// How a store file was found when it was read.
+enum class StoreCondition {
+    Missing,   // no file, or an empty one: the store starts anew
+    Whole,     // everything in it was read
+    Partial,   // whole records were read, but bytes after them belong to no record
+    Unusable,  // not a regular file, unreadable, larger than any store, or not one whole record
+};
+
+struct StoreLoad {
+    StoreCondition condition = StoreCondition::Missing;
+    NativePath path;  // the file that was read
+    QString problem;  // for Partial and Unusable: what is wrong, in English
+
+    // Whether whole records were read.
+    explicit operator bool() const {
+        return condition == StoreCondition::Whole || condition == StoreCondition::Partial;
+    }
+    // Whether the store can be written back without losing what the file holds.
+    bool Writable() const {
+        return condition == StoreCondition::Missing || condition == StoreCondition::Whole;
+    }
+};
+
+// Replaces the given store files of the folder together: all of them or none. Creates the folder
+// when it is missing and completes an earlier interrupted commit first.
+StoreWriteResult CommitStoreFiles(const NativePath& folder,
+                                  const std::vector<StoreFileContent>& files);
+
+// True when writing `path` would replace one of the folder's store files (or a piece of a commit),
+// by whatever name, link or folder the path takes there.
+bool IsStoreFile(const NativePath& folder, const NativePath& path);
+
+// Completes a decided commit and removes the leftovers of an undecided one (and temporary files a
+// killed write left). Nothing happens when the folder is missing or cannot be locked.
+void RecoverStoreFolder(const NativePath& folder);
+
+// The file a reader takes a store from: "<name>.new" while a decided commit is not complete yet,
+// otherwise "<name>".
+NativePath StoreFileToRead(const NativePath& folder, const QByteArray& name);

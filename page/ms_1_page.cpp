@@ -93,13 +93,14 @@ void CMS_1_Page::Teardown() {
     }
 }
 
-void CMS_1_Page::LoadProfiles() {
-    store_.LoadProfiles();
+StoreStartReport CMS_1_Page::LoadProfiles() {
+    const StoreStartReport report = store_.LoadProfiles();
     if (profiles_) {
         profiles_->Fill();
     }
     OnBleChange(BleConnected());
     RefreshPage();
+    return report;
 }
 
 void CMS_1_Page::RefreshPage() {

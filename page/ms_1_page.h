@@ -36,8 +36,9 @@ public:
     void SetWindow(WindowImplBase* window, const HookTable* hooks);
     // The page's start-up: finds its controls, then opens the links to the mouse.
     void Init();
-    // Loads the profile and macro stores and shows the stored selection.
-    void LoadProfiles();
+    // Loads the profile and macro stores and shows the stored selection; tells what the start
+    // found in the data folder.
+    StoreStartReport LoadProfiles();
     // Stops the worker before the driver libraries are closed and unloaded.
     void Teardown();
 

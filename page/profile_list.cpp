@@ -116,7 +116,11 @@ void ProfileList::Import() {
     }
     const ImportResult result = store_.ImportProfile(path);
     if (!result.Ok()) {
-        Warn(QLatin1String(kImportFailedTextKey), false);
+        // A good file whose profile could not be stored is told apart from a file that is no
+        // profile.
+        Warn(QLatin1String(result.error == ImportError::CannotSave ? kImportNotSavedTextKey
+                                                                   : kImportFailedTextKey),
+             false);
         return;
     }
     list_.AddLabel(result.name, kRowHeight);

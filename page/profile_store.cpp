@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include <QFile>
-
 #include "macro/macro_binding.h"
 #include "macro/store_file.h"
 #include "macro/unique_name.h"
@@ -22,60 +20,154 @@ ProfileStore::ProfileStore(QString dataFolder, const TextLookup& texts)
     : dataFolder_(std::move(dataFolder)), texts_(texts), macros_(dataFolder_) {}
 
 QString ProfileStore::FilePath() const {
-    return dataFolder_ + QLatin1String("ms_1/pro.data");
+    return dataFolder_ + QLatin1String("ms_1/") + QLatin1String(kProfileStoreFileName);
 }
 
-void ProfileStore::LoadProfiles() {
+NativePath ProfileStore::Folder() const {
+    return NativePath(dataFolder_ + QLatin1String("ms_1"));
+}
+
+StoreStartReport ProfileStore::LoadProfiles() {
     std::lock_guard lock(mutex_);
+    StoreStartReport report;
     forceFullApply_ = true;
-    if (!ReadProfiles()) {
+    RecoverStoreFolder(Folder());
+    StoreLoad profiles;
+    StoreLoad macros;
+    {
+        // One lock over both reads: they see the same commit.
+        StoreFolderLock folderLock(Folder(), StoreFolderLock::Mode::Shared);
+        profiles = ReadProfilesLocked();
+        macros = macros_.LoadLocked();
+    }
+    savesBlocked_ = false;
+    if (!profiles.Writable()) {
+        KeepAsideOrBlock(profiles.path, savesBlocked_, report);
+    }
+    if (!macros.Writable()) {
+        bool macrosBlocked = false;
+        KeepAsideOrBlock(macros.path, macrosBlocked, report);
+        if (macrosBlocked) {
+            macros_.BlockSaves();
+        }
+    }
+    if (profiles_.empty()) {
         selectedIndex_ = 0;
         AddDefaultProfile();
         current_ = profiles_.front().get();
-        SaveProfiles();
     }
-    macros_.Load();
+    // A new store, or the whole records of a damaged one, is written at once.
+    if (profiles.condition != StoreCondition::Whole && !SaveProfiles()) {
+        report.saveFailed = true;
+    }
+    return report;
 }
 
-bool ProfileStore::ReadProfiles() {
+void ProfileStore::KeepAsideOrBlock(const NativePath& path, bool& blocked,
+                                    StoreStartReport& report) {
+    if (const auto aside = KeepAside(path)) {
+        report.keptAside.push_back(*aside);
+    } else {
+        blocked = true;
+        report.saveFailed = true;
+    }
+}
+
+StoreLoad ProfileStore::ReadProfiles() {
     std::lock_guard lock(mutex_);
+    StoreFolderLock folderLock(Folder(), StoreFolderLock::Mode::Shared);
+    return ReadProfilesLocked();
+}
+
+StoreLoad ProfileStore::ReadProfilesLocked() {
     profiles_.clear();
     current_ = nullptr;
     selectedIndex_ = 0;
-    QFile file(FilePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        return false;
+    StoreLoad load;
+    load.path = StoreFileToRead(Folder(), kProfileStoreFileName);
+    RegularFileReader file;
+    const FileError error = file.Open(load.path, kMaxProfileStoreBytes);
+    if (error == FileError::Missing || (error == FileError::None && file.Size() == 0)) {
+        return load;
+    }
+    load.condition = StoreCondition::Unusable;
+    if (error != FileError::None) {
+        load.problem = DescribeFileError(error, load.path);
+        return load;
+    }
+    const qint64 size = file.Size();
+    if (size < kIndexSize + kRecordSize) {
+        load.problem = QStringLiteral("%1 is damaged: its %2 bytes hold no whole profile")
+                           .arg(load.path.Display())
+                           .arg(size);
+        return load;
     }
     uint32_t index = 0;
-    if (file.read(reinterpret_cast<char*>(&index), kIndexSize) != kIndexSize) {
-        return false;
+    if (file.Read(&index, kIndexSize) != kIndexSize) {
+        load.problem = DescribeFileError(FileError::Unreadable, load.path);
+        return load;
     }
-    // Only complete records count; a partial one at the end is left out.
-    for (;;) {
+    for (qint64 k = 0; k < (size - kIndexSize) / kRecordSize; ++k) {
         auto record = std::make_unique<ProfileRecord>();
-        if (file.read(reinterpret_cast<char*>(record.get()), kRecordSize) != kRecordSize) {
-            break;
+        if (file.Read(record.get(), kRecordSize) != kRecordSize) {
+            profiles_.clear();
+            load.problem = DescribeFileError(FileError::Unreadable, load.path);
+            return load;
         }
         profiles_.push_back(std::move(record));
     }
-    if (profiles_.empty()) {
-        return false;
+    if (const qint64 tail = (size - kIndexSize) % kRecordSize; tail != 0) {
+        load.condition = StoreCondition::Partial;
+        load.problem =
+            QStringLiteral("%1 is damaged: it ends in %2 bytes that are no whole profile")
+                .arg(load.path.Display())
+                .arg(tail);
+    } else {
+        load.condition = StoreCondition::Whole;
     }
     selectedIndex_ = index < profiles_.size() ? index : 0;
     current_ = profiles_[selectedIndex_].get();
-    return true;
+    return load;
 }
 
-bool ProfileStore::SaveProfiles() const {
-    std::lock_guard lock(mutex_);
-    return WriteFileWhole(FilePath(), [this](QIODevice& file) {
-        if (!WriteAll(file, &selectedIndex_, kIndexSize)) {
-            return false;
-        }
-        return std::all_of(profiles_.begin(), profiles_.end(), [&](const auto& record) {
-            return WriteAll(file, record.get(), kRecordSize);
-        });
+bool ProfileStore::WriteContent(QIODevice& device) const {
+    if (!WriteAll(device, &selectedIndex_, kIndexSize)) {
+        return false;
+    }
+    return std::all_of(profiles_.begin(), profiles_.end(), [&](const auto& record) {
+        return WriteAll(device, record.get(), kRecordSize);
     });
+}
+
+StoreWriteResult ProfileStore::SaveProfiles() const {
+    return CommitStores(false);
+}
+
+StoreWriteResult ProfileStore::CommitStores(bool withMacros) const {
+    std::lock_guard lock(mutex_);
+    StoreWriteResult result{FileError::Unwritable, NativePath(FilePath())};
+    if (!savesBlocked_ && !(withMacros && macros_.SavesBlocked())) {
+        std::vector<StoreFileContent> files{
+            {kProfileStoreFileName, [this](QIODevice& file) { return WriteContent(file); }}};
+        if (withMacros) {
+            files.push_back({kMacroStoreFileName,
+                             [this](QIODevice& file) { return macros_.WriteContent(file); }});
+        }
+        result = CommitStoreFiles(Folder(), files);
+    }
+    if (result.Ok() && withMacros) {
+        macros_.MarkSaved();
+    }
+    if (!result.Ok() && onSaveFailed_) {
+        onSaveFailed_(result);
+    }
+    return result;
+}
+
+void ProfileStore::SetSaveFailedHandler(std::function<void(const StoreWriteResult&)> handler) {
+    std::lock_guard lock(mutex_);
+    onSaveFailed_ = handler;
+    macros_.SetSaveFailedHandler(std::move(handler));
 }
 
 ProfileRecord& ProfileStore::AddDefaultProfile() {
@@ -94,8 +186,12 @@ bool ProfileStore::ProfileNameExists(const QString& name) const {
 }
 
 QString ProfileStore::UniqueProfileName(const QString& wanted) const {
-    return MakeUniqueName(wanted, kProfileNameMaxLength,
-                          [this](const QString& name) { return ProfileNameExists(name); });
+    std::lock_guard lock(mutex_);
+    TakenNames taken;
+    for (const auto& record : profiles_) {
+        taken.Add(ProfileName(*record));
+    }
+    return MakeUniqueName(wanted, kProfileNameMaxLength, taken);
 }
 
 int ProfileStore::Count() const {
@@ -146,34 +242,38 @@ bool ProfileStore::RemoveAt(int index) {
     return true;
 }
 
-bool ProfileStore::Rename(int index, const QString& name) {
+StoreWriteResult ProfileStore::Rename(int index, const QString& name) {
     std::lock_guard lock(mutex_);
     if (index < 0 || index >= Count()) {
-        return false;
+        return {FileError::Missing, NativePath(FilePath())};
     }
     SetProfileName(*profiles_[static_cast<std::size_t>(index)], name);
     return SaveProfiles();
 }
 
-bool ProfileStore::ExportProfile(int index, const QString& path) const {
+StoreWriteResult ProfileStore::ExportProfile(int index, const NativePath& path) const {
     // Copied under the lock, written outside it: a slow disk must not hold up the apply.
     std::unique_ptr<ProfileRecord> copy;
     {
         std::lock_guard lock(mutex_);
         if (index < 0 || index >= static_cast<int>(profiles_.size())) {
-            return false;
+            return {FileError::Missing, path};
         }
         copy = std::make_unique<ProfileRecord>(*profiles_[static_cast<std::size_t>(index)]);
     }
-    return WriteFileWhole(path,
-                          [&](QIODevice& file) { return WriteAll(file, copy.get(), kRecordSize); });
+    if (IsStoreFile(Folder(), path)) {
+        return {FileError::IsStore, path};
+    }
+    return {WriteFileAtomically(
+                path, [&](QIODevice& file) { return WriteAll(file, copy.get(), kRecordSize); }),
+            path};
 }
 
-ImportResult ProfileStore::ReadProfileFile(const QString& path, ProfileRecord& record) {
+ImportResult ProfileStore::ReadProfileFile(const NativePath& path, ProfileRecord& record) {
     ImportResult result;
     QByteArray bytes;
-    if (!ReadFileStart(path, kRecordSize, bytes)) {
-        result.error = ImportError::CannotOpen;
+    if (const FileError error = ReadFileStart(path, kRecordSize, bytes); error != FileError::None) {
+        result.error = ImportErrorOf(error);
     } else if (bytes.size() < kRecordSize) {
         result.error = ImportError::TooShort;
     } else {
@@ -183,7 +283,7 @@ ImportResult ProfileStore::ReadProfileFile(const QString& path, ProfileRecord& r
     return result;
 }
 
-ImportResult ProfileStore::ImportProfile(const QString& path) {
+ImportResult ProfileStore::ImportProfile(const NativePath& path) {
     auto record = std::make_unique<ProfileRecord>();
     ImportResult result = ReadProfileFile(path, *record);
     if (!result.Ok()) {
@@ -200,13 +300,29 @@ ImportResult ProfileStore::ImportProfileRecord(std::unique_ptr<ProfileRecord> re
     if (FieldUnterminated(record->profileName) || ProfileNameExists(stored)) {
         SetProfileName(*record, UniqueProfileName(stored));
     }
-    result.name = ProfileName(*record);
-    if (ImportProfileMacros(*record, macros_) > 0) {
-        macros_.Save();
-    }
+    // What the import changes, so that a failed commit can take it back.
+    const int macroCount = macros_.Count();
+    const bool macrosDirty = macros_.Dirty();
+    const uint32_t selected = selectedIndex_;
+    ProfileRecord* current = current_;
+    const bool forceFull = forceFullApply_;
+
+    const bool withMacros = ImportProfileMacros(*record, macros_) > 0 || macrosDirty;
+    const QString name = ProfileName(*record);
     profiles_.push_back(std::move(record));
+    Select(Count() - 1);
+    // The profile and the macros its buttons name reach the disk together or not at all.
+    if (!CommitStores(withMacros)) {
+        profiles_.pop_back();
+        macros_.UndoAppends(macroCount, macrosDirty);
+        selectedIndex_ = selected;
+        current_ = current;
+        forceFullApply_ = forceFull;
+        result.error = ImportError::CannotSave;
+        return result;
+    }
+    result.name = name;
     result.index = Count() - 1;
-    Select(result.index);
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -16,11 +17,21 @@
 
 #include "macro/import_result.h"
 #include "macro/macro_store.h"
+#include "macro/store_file.h"
 #include "protocol/profile_record.h"
 
 class TextLookup;
 
 inline constexpr int kProfileNameMaxLength = kProfileNameUnits - 1;
+// No store of profiles grows this large (1,000 profiles); a larger file is refused, not read.
+inline constexpr qint64 kMaxProfileStoreBytes =
+    4 + 1000 * static_cast<qint64>(sizeof(ProfileRecord));
+
+// What the program's start found in the data folder.
+struct StoreStartReport {
+    std::vector<NativePath> keptAside;  // damaged stores moved aside before anything was written
+    bool saveFailed = false;            // a store that had to be written could not be
+};
 
 class ProfileStore {
 public:
@@ -29,16 +40,25 @@ public:
     ProfileStore(QString dataFolder, const TextLookup& texts);
 
     QString FilePath() const;
+    NativePath Folder() const;
     MacroStore& Macros() { return macros_; }
 
-    // Reads pro.data, creating it with one default profile when there is no usable one, then
-    // loads the macro store; the stored selection becomes current and forceFullApply is set.
-    void LoadProfiles();
-    // Reads pro.data only. False, with an empty list, when the file is missing, empty or holds no
-    // complete record. A trailing partial record is dropped; an index outside the list selects 0.
-    bool ReadProfiles();
-    // Rewrites pro.data whole through a temporary file; false when it could not be written.
-    bool SaveProfiles() const;
+    // The program's start: completes an interrupted commit, reads pro.data and macro.data, keeps
+    // a store that exists but cannot be used (or holds a damaged tail) aside under a ".damaged"
+    // name, and creates pro.data with one default profile when there is no usable one. The stored
+    // selection becomes current and forceFullApply is set. A store that could not be kept aside is
+    // never written over (its saves fail).
+    StoreStartReport LoadProfiles();
+    // Reads pro.data only and never writes (readers such as talvorectl's listings). Without a
+    // whole record (missing, empty or unusable file) the list is empty. A trailing partial record
+    // is left out; an index outside the list selects 0.
+    StoreLoad ReadProfiles();
+    // Rewrites pro.data whole. A failure is also passed to the save-failure handler. (It never
+    // writes macro.data: the apply thread calls it while the macro editor may be changing the
+    // macros on the window thread.)
+    StoreWriteResult SaveProfiles() const;
+    // Called (on the saving thread) with every failed save of either store.
+    void SetSaveFailedHandler(std::function<void(const StoreWriteResult&)> handler);
 
     // Appends a default profile named "<add_profile_text><count + 1>" (made unique). The
     // selection does not change.
@@ -59,15 +79,17 @@ public:
     // remaining profile is never removed.
     bool RemoveAt(int index);
     // Renames a profile and saves the store.
-    bool Rename(int index, const QString& name);
+    StoreWriteResult Rename(int index, const QString& name);
 
-    // Writes one profile's 165,024 bytes to a *.pro file.
-    bool ExportProfile(int index, const QString& path) const;
-    // Reads the first record of a *.pro file; a file shorter than one record is refused.
-    static ImportResult ReadProfileFile(const QString& path, ProfileRecord& record);
-    // Adds a *.pro file as a new profile: a unique name, its macros brought into the macro store
-    // (saved when one was added), appended and selected. A refused file adds nothing.
-    ImportResult ImportProfile(const QString& path);
+    // Writes one profile's 165,024 bytes to a *.pro file. Writing over a store file is refused.
+    StoreWriteResult ExportProfile(int index, const NativePath& path) const;
+    // Reads the first record of a *.pro file; a file shorter than one record, or one that is not
+    // a regular file, is refused.
+    static ImportResult ReadProfileFile(const NativePath& path, ProfileRecord& record);
+    // Adds a *.pro file as a new profile: a unique name, its macros brought into the macro store,
+    // appended and selected, and both stores written in one commit (window thread). A refused file,
+    // or a commit that fails (CannotSave), leaves the list, the macros and the files as they were.
+    ImportResult ImportProfile(const NativePath& path);
     ImportResult ImportProfileRecord(std::unique_ptr<ProfileRecord> record);
 
     // After the macro editor: brings every macro copy of every profile in line with the macro
@@ -89,14 +111,23 @@ public:
     }
 
 private:
+    StoreLoad ReadProfilesLocked();
+    // pro.data, and macro.data in the same commit when withMacros.
+    StoreWriteResult CommitStores(bool withMacros) const;
+    bool WriteContent(QIODevice& device) const;
+    // Keeps a store file aside; on failure the store's saves are blocked.
+    void KeepAsideOrBlock(const NativePath& path, bool& blocked, StoreStartReport& report);
+
     QString dataFolder_;
     const TextLookup& texts_;
     MacroStore macros_;
+    std::function<void(const StoreWriteResult&)> onSaveFailed_;
 
     mutable std::recursive_mutex mutex_;
     // Owned one by one: a record never moves while the list changes.
     std::vector<std::unique_ptr<ProfileRecord>> profiles_;
     uint32_t selectedIndex_ = 0;
     ProfileRecord* current_ = nullptr;
+    bool savesBlocked_ = false;
     std::atomic<bool> forceFullApply_ = false;
 };

@@ -13,10 +13,26 @@ QString FieldToString(const char16_t (&field)[N]) {
     return QString::fromUtf16(field, end - field);
 }
 
-// Writes at most N - 1 units, zero-fills the rest, so the field is always terminated.
+// The first `units` UTF-16 units of the text, one fewer when the cut would split a surrogate pair.
+inline QString CutToUnits(const QString& text, qsizetype units) {
+    if (units < 0) {
+        return {};
+    }
+    if (units >= text.size()) {
+        return text;
+    }
+    if (units > 0 && text[units - 1].isHighSurrogate() && text[units].isLowSurrogate()) {
+        --units;
+    }
+    return text.left(units);
+}
+
+// Writes at most N - 1 units, zero-fills the rest, so the field is always terminated. A surrogate
+// pair that does not fit is left out whole.
 template <std::size_t N>
 void StringToField(char16_t (&field)[N], const QString& text) {
-    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(text.size()), N - 1);
+    const std::size_t count =
+        static_cast<std::size_t>(CutToUnits(text, static_cast<qsizetype>(N - 1)).size());
     std::fill(field, field + N, u'\0');
     std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), count, field);
 }

@@ -11,6 +11,8 @@ packages=(
     xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
     dbus-daemon
+    # clang with libFuzzer and the sanitizer runtimes: the fuzz targets of fuzz/ (.ci/run)
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,43 +1,76 @@
 #include "sys/ini_file.h"
 
 #include <QByteArrayList>
-#include <QFile>
-#include <QSaveFile>
 
 #include <cctype>
 #include <charconv>
 #include <optional>
+#include <vector>
+
+#include "sys/file_io.h"
 
 namespace {
 
-struct IniLines {
-    QByteArrayList lines;       // without their line ends
-    QByteArray lineEnd = "\n";  // the file's own, kept for lines we add
+// A settings file is a few lines; anything larger is not one and is neither read nor rewritten.
+constexpr qint64 kMaxIniBytes = 1 << 20;
+
+// Where a line lies in the file: its text [start, end) and its line end [end, next).
+struct LineSpan {
+    qsizetype start = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
 };
 
+struct IniLines {
+    QByteArray content;           // the file as it is
+    QByteArrayList lines;         // the lines without their line ends
+    std::vector<LineSpan> spans;  // where each line lies in content
+};
+
+// Lines end in CR LF, LF or a lone CR, each line as its own file has it.
 std::optional<IniLines> ReadLines(const QString& path) {
     IniLines ini;
-    QFile file(path);
-    if (!file.exists()) {
+    RegularFileReader file;
+    const FileError error = file.Open(NativePath(path), kMaxIniBytes);
+    if (error == FileError::Missing) {
         return ini;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (error != FileError::None) {
         return std::nullopt;
     }
-    const QByteArray content = file.readAll();
-    if (content.contains("\r\n")) {
-        ini.lineEnd = "\r\n";
+    ini.content.resize(static_cast<qsizetype>(file.Size()));
+    if (file.Read(ini.content.data(), ini.content.size()) != ini.content.size()) {
+        return std::nullopt;
     }
-    ini.lines = content.split('\n');
-    if (!ini.lines.isEmpty() && ini.lines.last().isEmpty()) {
-        ini.lines.removeLast();  // the final line end
-    }
-    for (QByteArray& line : ini.lines) {
-        if (line.endsWith('\r')) {
-            line.chop(1);
+    const QByteArray& c = ini.content;
+    for (qsizetype start = 0; start < c.size();) {
+        qsizetype end = start;
+        while (end < c.size() && c[end] != '\n' && c[end] != '\r') {
+            ++end;
         }
+        qsizetype next = end;
+        if (next < c.size()) {
+            next += c[next] == '\r' && next + 1 < c.size() && c[next + 1] == '\n' ? 2 : 1;
+        }
+        ini.lines.append(c.mid(start, end - start));
+        ini.spans.push_back({start, end, next});
+        start = next;
     }
     return ini;
+}
+
+// The line end to give a new line: that of the line it follows, else the file's first one.
+QByteArray LineEndNear(const IniLines& ini, qsizetype line) {
+    if (line >= 0 && ini.spans[line].next > ini.spans[line].end) {
+        const LineSpan& span = ini.spans[line];
+        return ini.content.mid(span.end, span.next - span.end);
+    }
+    for (const LineSpan& span : ini.spans) {
+        if (span.next > span.end) {
+            return ini.content.mid(span.end, span.next - span.end);
+        }
+    }
+    return "\n";
 }
 
 // "[name]" with optional spaces around; empty when the line is not a section header.
@@ -129,24 +162,26 @@ bool WriteIniInt(const QString& path, const QString& section, const QString& key
     if (!ini) {
         return false;
     }
+    // Only the bytes of the one line change (or are added); every other byte stays as it was.
     const QByteArray entry = key.toUtf8() + '=' + QByteArray::number(value);
+    QByteArray content = ini->content;
     const KeyPosition at = Find(ini->lines, section, key);
     if (at.keyLine >= 0) {
-        ini->lines[at.keyLine] = entry;
+        const LineSpan& span = ini->spans[at.keyLine];
+        content.replace(span.start, span.end - span.start, entry);
     } else if (at.sectionLine >= 0) {
-        ini->lines.insert(at.sectionEnd, entry);
+        const qsizetype last = at.sectionEnd - 1;
+        const LineSpan& span = ini->spans[last];
+        const QByteArray lineEnd = LineEndNear(*ini, last);
+        content.insert(span.next, span.next > span.end ? entry + lineEnd : lineEnd + entry);
     } else {
-        ini->lines.append('[' + section.toUtf8() + ']');
-        ini->lines.append(entry);
+        const QByteArray lineEnd = LineEndNear(*ini, ini->lines.size() - 1);
+        if (!ini->spans.empty() && ini->spans.back().next == ini->spans.back().end) {
+            content += lineEnd;
+        }
+        content += '[' + section.toUtf8() + ']' + lineEnd + entry + lineEnd;
     }
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    for (const QByteArray& line : ini->lines) {
-        file.write(line);
-        file.write(ini->lineEnd);
-    }
-    return file.commit();
+    return WriteFileAtomically(NativePath(path), [&](QIODevice& file) {
+               return file.write(content) == content.size();
+           }) == FileError::None;
 }

@@ -342,7 +342,9 @@ void CMS_1_Macro::ImportMacro() {
     const ImportResult result = services_.store.Import(path);
     if (!result.Ok()) {
         qCWarning(lcMacroEditor).noquote() << "cannot import" << path;
-        CMsgWnd::Show(this, kWarningTitle, QLatin1String(kImportFailedTextKey),
+        CMsgWnd::Show(this, kWarningTitle,
+                      QLatin1String(result.error == ImportError::CannotSave ? kImportNotSavedTextKey
+                                                                            : kImportFailedTextKey),
                       CMsgWnd::Kind::kWarning);
         return;
     }

@@ -1,80 +1,17 @@
 // talvorectl run as a process on a program folder of its own.
-#include <QDirIterator>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMap>
-#include <QProcess>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include "tests/macro/file_bytes.h"
+#include "tests/cli/talvorectl_fixture.h"
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Every file under a folder with its content, to prove a command left the disk as it was.
-QMap<QString, QByteArray> Tree(const QString& folder) {
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        tree.insert(path, QFileInfo(path).isDir() ? QByteArray("<dir>") : ReadBytes(path));
-    }
-    return tree;
-}
-
-class TalvorectlTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(QFile::copy(QStringLiteral(TALVORE_BIN_DIR "/talvorectl"), Program()));
-    }
-
-    QString Program() const { return program.filePath(QStringLiteral("talvorectl")); }
-    QString StorePath() const { return program.filePath(QStringLiteral("Data/ms_1/pro.data")); }
-    QString MacroPath() const { return program.filePath(QStringLiteral("Data/ms_1/macro.data")); }
-    QString FileIn(const char* name) const { return files.filePath(QLatin1String(name)); }
-
-    RunResult Talvorectl(const QStringList& args) const {
-        QProcess process;
-        process.setWorkingDirectory(files.path());
-        process.start(Program(), args);
-        process.waitForFinished(30000);
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
-    }
-
-    // Runs a command that must fail with the exit code and leave both folders untouched.
-    void ExpectRefused(const QStringList& args, int exitCode) const {
-        const auto before = Tree(program.path());
-        const auto filesBefore = Tree(files.path());
-        const RunResult run = Talvorectl(args);
-        EXPECT_EQ(run.exitCode, exitCode) << args.join(QLatin1Char(' ')).toStdString();
-        EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_FALSE(run.err.isEmpty());
-        EXPECT_TRUE(Tree(program.path()) == before) << args.join(QLatin1Char(' ')).toStdString();
-        EXPECT_TRUE(Tree(files.path()) == filesBefore) << args.join(QLatin1Char(' ')).toStdString();
-    }
-
-    QTemporaryDir program;  // the program folder: the executable, res/ and Data/
-    QTemporaryDir files;    // the user's files
-};
-
-TEST_F(TalvorectlTest, ProfilesCreatesTheStoreWithItsDefaultProfile) {
+TEST_F(TalvorectlTest, ProfilesListsTheDefaultProfileWithoutWritingIt) {
     const RunResult run = Talvorectl({QStringLiteral("profiles")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QByteArray("0\tProfile1\tselected\n"));
-    const QByteArray store = ReadBytes(StorePath());
-    EXPECT_EQ(store.size(), 165028);
-    EXPECT_EQ(store.left(4), QByteArray(4, '\0'));
+    EXPECT_FALSE(QFileInfo::exists(program.filePath(QStringLiteral("Data"))));
 }
 
 TEST_F(TalvorectlTest, DefaultNamesComeFromTheEnglishLanguageFile) {
@@ -108,6 +45,7 @@ TEST_F(TalvorectlTest, NewShowImportAndExportAProfile) {
     EXPECT_FALSE(buttons[0].toObject().contains(QStringLiteral("macroName")));
 
     EXPECT_EQ(Talvorectl({QStringLiteral("import"), FileIn("w.pro")}).out, QByteArray("Work\n"));
+    EXPECT_EQ(ReadBytes(StorePath()).size(), 330052);  // the default profile and Work
     EXPECT_EQ(Talvorectl({QStringLiteral("import"), FileIn("w.pro")}).out, QByteArray("Work_1\n"));
     EXPECT_EQ(Talvorectl({QStringLiteral("profiles")}).out,
               QByteArray("0\tProfile1\n1\tWork\n2\tWork_1\tselected\n"));
@@ -188,7 +126,7 @@ TEST_F(TalvorectlTest, RefusedCommandsLeaveEverythingAsItWas) {
     ExpectRefused({QStringLiteral("monitor"), QStringLiteral("--count"), QStringLiteral("1")}, 2);
 
     // With a store and a macro in place.
-    ASSERT_EQ(Talvorectl({QStringLiteral("profiles")}).exitCode, 0);
+    ASSERT_EQ(Talvorectl({QStringLiteral("import"), FileIn("blank.pro")}).exitCode, 0);
     WriteBytes(MacroPath(), Utf16("Keep") + QByteArray(232, '\0'));
     ExpectRefused({QStringLiteral("import"), FileIn("short.pro")}, 2);
     ExpectRefused({QStringLiteral("import-macro"), FileIn("empty.macro")}, 2);

@@ -134,6 +134,31 @@ TEST_F(MacroStoreTest, UniqueNamesStayWithinTwentyThreeCharacters) {
               QStringLiteral("ABCDEFGHIJKLMNOPQRST_10"));
 }
 
+TEST_F(MacroStoreTest, UniqueNamesAmongManyTakenOnesNeverSplitACharacter) {
+    store.Load();
+    MacroRecord record{};
+    StringToField(record.name, QStringLiteral("M"));
+    store.Append(record);
+    for (int n = 1; n < 20000; ++n) {
+        StringToField(record.name, QStringLiteral("m_%1").arg(n));
+        store.Append(record);
+    }
+    EXPECT_EQ(store.UniqueName(QStringLiteral("M")), QStringLiteral("M_20000"));
+
+    // U+1F600 is two UTF-16 units; a cut between them would leave half a character.
+    const QString smile = QStringLiteral("\U0001F600");
+    const QString across = QString(22, QLatin1Char('A')) + smile;  // the pair at units 22-23
+    EXPECT_EQ(store.UniqueName(across), QString(22, QLatin1Char('A')));
+    StringToField(record.name, across);
+    EXPECT_EQ(FieldName(record), QString(22, QLatin1Char('A')));
+    const QString inside = QString(20, QLatin1Char('B')) + smile + QLatin1Char('B');  // 23 units
+    EXPECT_EQ(store.UniqueName(inside), inside);
+    StringToField(record.name, inside);
+    store.Append(record);
+    // Room for 21 units before "_1": the pair at 20-21 does not fit and goes whole.
+    EXPECT_EQ(store.UniqueName(inside), QString(20, QLatin1Char('B')) + QStringLiteral("_1"));
+}
+
 TEST_F(MacroStoreTest, ImportMakesTakenNamesUniqueAndExportWritesTheRecordAsStored) {
     const QByteArray actions("\x05\x01\x00\x10", 4);
     WriteBytes(StorePath(), MacroBytes("Copy", 0));
@@ -164,7 +189,7 @@ TEST_F(MacroStoreTest, ImportOfAMissingOrEmptyFileAddsNothing) {
 
     EXPECT_EQ(store.Import(FileIn("missing.macro")).error, ImportError::CannotOpen);
     EXPECT_EQ(store.Import(FileIn("empty.macro")).error, ImportError::TooShort);
-    EXPECT_EQ(store.Import(dir.path()).error, ImportError::CannotOpen);  // a folder
+    EXPECT_EQ(store.Import(dir.path()).error, ImportError::NotRegular);  // a folder
     EXPECT_EQ(store.Count(), 1);
     EXPECT_EQ(ReadBytes(StorePath()), MacroBytes("Copy", 0));
 }

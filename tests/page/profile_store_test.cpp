@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include "tests/macro/fake_texts.h"
 #include "tests/macro/file_bytes.h"
+#include "tests/support/unprivileged.h"
 
 namespace {
 
@@ -82,24 +84,116 @@ TEST_F(ProfileStoreTest, StoredIndexSelectsItsProfileAndSavingKeepsEveryByte) {
     EXPECT_TRUE(saved == file);
 }
 
-TEST_F(ProfileStoreTest, DamagedStoreFilesLoadWhatTheyHold) {
-    // Empty, or an index without a complete record: like no file at all.
-    for (const QByteArray& content : {QByteArray(), Index(0), Index(0) + QByteArray(100, 'x')}) {
+TEST_F(ProfileStoreTest, AStoreThatCannotBeUsedWhollyIsKeptAsideBeforeAnythingIsWritten) {
+    // Empty: like no file at all, with nothing to keep.
+    WriteBytes(StorePath(), {});
+    EXPECT_TRUE(store.LoadProfiles().keptAside.empty());
+    EXPECT_EQ(ReadBytes(StorePath()).size(), 165028);
+
+    // No whole record (an index alone; one record two bytes short): the file is kept as it was
+    // under a ".damaged" name, and a default store takes its place.
+    for (const QByteArray& content :
+         {Index(0), Index(0) + RecordBytes("Almost").left(kRecord - 2)}) {
         WriteBytes(StorePath(), content);
-        store.LoadProfiles();
+        const StoreStartReport report = store.LoadProfiles();
+        ASSERT_EQ(report.keptAside.size(), 1u);
+        EXPECT_TRUE(report.keptAside[0].FileName().startsWith("pro.data."));
+        EXPECT_TRUE(report.keptAside[0].FileName().endsWith(".damaged"));
+        EXPECT_TRUE(ReadBytes(report.keptAside[0].ToQString()) == content);
+        EXPECT_FALSE(report.saveFailed);
         EXPECT_EQ(store.Count(), 1);
         EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("Profile1"));
         EXPECT_EQ(ReadBytes(StorePath()).size(), 165028);
     }
 
-    // A partial record at the end is left out; an index past the list selects the first.
-    WriteBytes(StorePath(), Index(7) + RecordBytes("A") + RecordBytes("B") + QByteArray(1000, 'x'));
-    store.LoadProfiles();
+    // Whole records and a damaged tail: the records stay in the store (an index past the list
+    // selects the first), the whole file is kept beside it.
+    const QByteArray tailed =
+        Index(7) + RecordBytes("A") + RecordBytes("B") + QByteArray(1000, 'x');
+    WriteBytes(StorePath(), tailed);
+    StoreStartReport report = store.LoadProfiles();
+    ASSERT_EQ(report.keptAside.size(), 1u);
+    EXPECT_TRUE(ReadBytes(report.keptAside[0].ToQString()) == tailed);
     ASSERT_EQ(store.Count(), 2);
     EXPECT_EQ(store.SelectedIndex(), 0);
     EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("A"));
-    ASSERT_TRUE(store.SaveProfiles());
-    EXPECT_EQ(ReadBytes(StorePath()).size(), 330052);
+    EXPECT_TRUE(ReadBytes(StorePath()) == Index(0) + RecordBytes("A") + RecordBytes("B"));
+
+    // Not a file at all: a folder in its place is moved aside with what it holds.
+    ASSERT_TRUE(QFile::remove(StorePath()));
+    WriteBytes(StorePath() + QLatin1String("/inside"), "kept");
+    report = store.LoadProfiles();
+    ASSERT_EQ(report.keptAside.size(), 1u);
+    EXPECT_EQ(ReadBytes(report.keptAside[0].ToQString() + QLatin1String("/inside")), "kept");
+    EXPECT_EQ(ReadBytes(StorePath()).size(), 165028);
+}
+
+TEST_F(ProfileStoreTest, AMacroStoreThatCannotBeReadIsKeptAsideNotReadWhole) {
+    // 40 GB that take no room on the disk, then a FIFO, which an open would wait on forever.
+    {
+        QDir().mkpath(dir.filePath(QStringLiteral("ms_1")));
+        QFile sparse(MacroPath());
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(sparse.resize(40LL << 30));
+    }
+    StoreStartReport report = store.LoadProfiles();
+    ASSERT_EQ(report.keptAside.size(), 1u);
+    EXPECT_EQ(QFileInfo(report.keptAside[0].ToQString()).size(), 40LL << 30);
+    EXPECT_EQ(store.Macros().Count(), 0);
+    ASSERT_TRUE(QFile::remove(report.keptAside[0].ToQString()));
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(MacroPath()).constData(), 0600), 0);
+    report = store.LoadProfiles();
+    ASSERT_EQ(report.keptAside.size(), 1u);
+    EXPECT_TRUE(QFileInfo(report.keptAside[0].ToQString()).exists());
+    EXPECT_FALSE(QFileInfo::exists(MacroPath()));
+}
+
+TEST_F(ProfileStoreTest, AnUnreadableStoreIsKeptAsideOrElseNeverWrittenOver) {
+    const QByteArray stored = Index(0) + RecordBytes("Mine");
+    WriteBytes(StorePath(), stored);
+    ASSERT_EQ(::chmod(QFile::encodeName(StorePath()).constData(), 0), 0);
+    OpenToEveryone(dir.path());
+    OpenToEveryone(dir.filePath(QStringLiteral("ms_1")));
+    if (!UnprivilegedCanReach(dir.path())) {
+        GTEST_SKIP() << "user 65534 cannot reach " << qPrintable(dir.path())
+                     << ": a folder above it is closed to other users";
+    }
+    const QString folder = dir.path() + QLatin1Char('/');
+
+    // A folder that can be written: the unreadable file goes aside, a new store is started.
+    EXPECT_EQ(
+        RunUnprivileged([&] {
+            ProfileStore other(folder, texts);
+            const StoreStartReport report = other.LoadProfiles();
+            return report.keptAside.size() == 1 && !report.saveFailed && other.Count() == 1 ? 0 : 1;
+        }),
+        0);
+    const QStringList aside =
+        QDir(dir.filePath(QStringLiteral("ms_1"))).entryList({QStringLiteral("*.damaged")});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(ReadBytes(dir.filePath(QLatin1String("ms_1/") + aside[0])) == stored);
+
+    // A folder that cannot be written: the file cannot go aside, so every save is refused and
+    // the file stays exactly as it was.
+    ASSERT_TRUE(QFile::remove(StorePath()));
+    WriteBytes(StorePath(), stored);
+    ASSERT_EQ(::chmod(QFile::encodeName(StorePath()).constData(), 0), 0);
+    OpenToEveryone(dir.filePath(QStringLiteral("ms_1")), 0555);
+    EXPECT_EQ(RunUnprivileged([&] {
+                  ProfileStore other(folder, texts);
+                  int failures = 0;
+                  other.SetSaveFailedHandler([&](const StoreWriteResult&) { ++failures; });
+                  const StoreStartReport report = other.LoadProfiles();
+                  const bool refused = !other.Rename(0, QStringLiteral("Other"));
+                  return report.saveFailed && report.keptAside.empty() && refused && failures == 2
+                             ? 0
+                             : 1;
+              }),
+              0);
+    OpenToEveryone(dir.filePath(QStringLiteral("ms_1")), 0755);
+    ::chmod(QFile::encodeName(StorePath()).constData(), 0644);
+    EXPECT_TRUE(ReadBytes(StorePath()) == stored);
 }
 
 TEST_F(ProfileStoreTest, SaveReplacesTheFileInsteadOfRewritingItInPlace) {
@@ -125,8 +219,10 @@ TEST_F(ProfileStoreTest, ImportedNamesAreMadeUniqueWithoutRegardToCase) {
     EXPECT_EQ(again.index, 2);
     EXPECT_EQ(store.SelectedIndex(), 2);
     EXPECT_EQ(ProfileName(*store.Current()), QStringLiteral("office_2"));
-    // Import changes the store in memory only; no macro entry, so no macro.data either.
-    EXPECT_EQ(ReadBytes(StorePath()).size(), 165028);
+    // An import is saved at once; no macro entry, so no macro.data either.
+    const QByteArray saved = ReadBytes(StorePath());
+    EXPECT_EQ(saved.size(), 495076);
+    EXPECT_EQ(saved.left(4), Index(2));
     EXPECT_FALSE(QFileInfo::exists(MacroPath()));
 }
 
@@ -198,6 +294,47 @@ TEST_F(ProfileStoreTest, ImportBringsItsMacrosInUnderNewNamesAndIndexes) {
     expected.replace(EntryOffset(2, 11) + 1072, 4, QByteArray("\x02\x00\x00\x00", 4));
     ASSERT_TRUE(store.ExportProfile(1, FileIn("out.pro")));
     EXPECT_TRUE(ReadBytes(FileIn("out.pro")) == expected);
+}
+
+TEST_F(ProfileStoreTest, AnImportThatCannotBeSavedChangesNothing) {
+    WriteBytes(MacroPath(), Utf16("Copy") + QByteArray(232, '\0'));
+    QByteArray pro = RecordBytes("Macros");
+    PutMacroEntry(pro, 0, 4, "Copy");
+    WriteBytes(FileIn("macros.pro"), pro);
+    store.LoadProfiles();
+    const QByteArray profilesBefore = ReadBytes(StorePath());
+    const QByteArray macrosBefore = ReadBytes(MacroPath());
+    std::vector<StoreWriteResult> failures;
+    store.SetSaveFailedHandler([&](const StoreWriteResult& r) { failures.push_back(r); });
+
+    // Something that cannot be removed or replaced sits where the new macro store is written.
+    WriteBytes(dir.filePath(QStringLiteral("ms_1/macro.data.new/x")), "blocks the way");
+    const ImportResult result = store.ImportProfile(FileIn("macros.pro"));
+    EXPECT_EQ(result.error, ImportError::CannotSave);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path.FileName(), QByteArray("macro.data"));
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.SelectedIndex(), 0);
+    EXPECT_EQ(store.Macros().Count(), 1);
+    EXPECT_FALSE(store.Macros().Dirty());
+    EXPECT_TRUE(ReadBytes(StorePath()) == profilesBefore);
+    EXPECT_TRUE(ReadBytes(MacroPath()) == macrosBefore);
+
+    // Once the way is clear, the same import goes in once, both stores together.
+    ASSERT_TRUE(QDir(dir.filePath(QStringLiteral("ms_1/macro.data.new"))).removeRecursively());
+    ASSERT_TRUE(store.ImportProfile(FileIn("macros.pro")).Ok());
+    EXPECT_EQ(ReadBytes(StorePath()).size(), 330052);
+    EXPECT_EQ(ReadBytes(MacroPath()).size(), 480);
+}
+
+TEST_F(ProfileStoreTest, ExportOntoAStoreFileIsRefused) {
+    store.LoadProfiles();
+    const QByteArray before = ReadBytes(StorePath());
+    EXPECT_EQ(store.ExportProfile(0, StorePath()).error, FileError::IsStore);
+    EXPECT_EQ(store.ExportProfile(0, dir.filePath(QStringLiteral("ms_1/../ms_1/macro.data"))).error,
+              FileError::IsStore);
+    EXPECT_TRUE(ReadBytes(StorePath()) == before);
+    EXPECT_FALSE(QFileInfo::exists(MacroPath()));
 }
 
 TEST_F(ProfileStoreTest, ExportWritesOneRecordAndLeavesTheStoreAlone) {

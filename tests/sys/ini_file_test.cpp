@@ -1,6 +1,9 @@
 #include "sys/ini_file.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <utility>
@@ -101,6 +104,34 @@ TEST_F(IniFileTest, WriteChangesOnlyItsLineAndKeepsLineEnds) {
               QByteArray(
                   "; written by hand\r\n[SETTING]\r\nskin = 1\r\nlanId=1\r\n[WINDOW]\r\nx=10\r\n"));
     EXPECT_EQ(ReadIniInt(Path(), QStringLiteral("WINDOW"), QStringLiteral("x"), 0), 10);
+}
+
+TEST_F(IniFileTest, EveryOtherByteStaysWhateverTheLineEnds) {
+    // Mixed line ends: only the key's own text changes.
+    Write("; notes\r\n[SETTING]\nlanId=5\r\nskin=1\n[WINDOW]\r\nx=10");
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 1));
+    EXPECT_EQ(Content(), QByteArray("; notes\r\n[SETTING]\nlanId=1\r\nskin=1\n[WINDOW]\r\nx=10"));
+
+    // Lone CR line ends (old Mac files) are line ends too: the section is found, not doubled.
+    Write("[SETTING]\rlanId=5\r[WINDOW]\rx=10\r");
+    EXPECT_EQ(ReadLanguage(), 5);
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 3));
+    EXPECT_EQ(Content(), QByteArray("[SETTING]\rlanId=3\r[WINDOW]\rx=10\r"));
+    Write("[SETTING]\rskin=1\r\r[WINDOW]\rx=10\r");
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 4));
+    EXPECT_EQ(Content(), QByteArray("[SETTING]\rskin=1\rlanId=4\r\r[WINDOW]\rx=10\r"));
+
+    // A key added after a last line without its line end.
+    Write("[SETTING]\r\nskin=1");
+    ASSERT_TRUE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 2));
+    EXPECT_EQ(Content(), QByteArray("[SETTING]\r\nskin=1\r\nlanId=2"));
+}
+
+TEST_F(IniFileTest, SomethingThatIsNotAFileIsNeitherReadNorReplaced) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path()).constData(), 0600), 0);
+    EXPECT_EQ(ReadLanguage(), -1);  // an open would wait for a writer forever
+    EXPECT_FALSE(WriteIniInt(Path(), kSettingSection, kLanguageIdKey, 2));
+    EXPECT_FALSE(QFileInfo(Path()).isFile());
 }
 
 TEST_F(IniFileTest, FileWithoutTheSectionOrFinalLineEndGetsItAppended) {

@@ -437,6 +437,27 @@ TEST(SmallLayouts, MessageBoxHoldsTheDeviceAccessHint) {
     }
 }
 
+// The data folder's messages wrap inside the box in every language.
+TEST(SmallLayouts, MessageBoxHoldsTheDataFolderMessages) {
+    for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
+        for (const char* key :
+             {"data_not_saved_text", "store_kept_aside_text", "import_not_saved_text"}) {
+            auto w = Open(QStringLiteral("msg.xml"), language);
+            Label message = w->Require<Label>(QStringLiteral("warning"));
+            message.SetTextKey(QLatin1String(key));
+            QWidget* root = w->RootWidget();
+            root->show();
+            root->layout()->activate();
+            const auto* label = w->WidgetOf<QLabel>(message);
+            ASSERT_NE(label, nullptr);
+            EXPECT_NE(label->text(), QLatin1String(key)) << language << " lacks " << key;
+            EXPECT_LE(label->heightForWidth(label->contentsRect().width()),
+                      label->contentsRect().height())
+                << language << ": " << key;
+        }
+    }
+}
+
 TEST(SmallLayouts, DpiPopup) {
     auto w = Open(QStringLiteral("DPImsg.xml"));
     EXPECT_EQ(w->RootWidget()->size(), QSize(200, 50));
