@@ -329,6 +329,37 @@ TEST(MainLayout, ApplyNoticeFitsWhenShown) {
     }
 }
 
+// The page writes some labels itself: the charge label holds "charging_text" while the cable is
+// in, and the timer labels the longest values their sliders reach.
+TEST(MainLayout, TextsThePageWritesFitInEveryLanguage) {
+    for (const char* language : kLanguages) {
+        auto w = Open(QStringLiteral("main.xml"), language);
+        QWidget* root = w->RootWidget();
+        root->show();
+        root->layout()->activate();
+        Label power = w->Require<Label>(QStringLiteral("ms_1_label_power"));
+        power.Widget()->ensurePolished();
+        power.SetTextKey(QStringLiteral("charging_text"));
+        ExpectFits(power.Widget(), "main.xml", language);
+        power.SetText(QStringLiteral("100%"));
+        ExpectFits(power.Widget(), "main.xml", language);
+
+        const auto& texts = LanguageManager::Instance();
+        Label sleep = w->Require<Label>(QStringLiteral("ms_1_label_sleep_timer"));
+        const Slider sleepSlider = w->Require<Slider>(QStringLiteral("ms_1_slider_sleep_timer"));
+        sleep.SetText(texts.Text(QStringLiteral("sleep_timer_3_text")) +
+                      QString::number(sleepSlider.Maximum()) + QLatin1Char(' ') +
+                      texts.Text(QStringLiteral("sleep_timer_2_text")));
+        ExpectFits(sleep.Widget(), "main.xml", language);
+        Label lightOff = w->Require<Label>(QStringLiteral("ms_1_label_light_off"));
+        const Slider offSlider = w->Require<Slider>(QStringLiteral("ms_1_slider_light_off"));
+        lightOff.SetText(texts.Text(QStringLiteral("sleep_timer_1_text")) +
+                         QString::number(offSlider.Maximum() * 0.5, 'f', 1) + QLatin1Char(' ') +
+                         texts.Text(QStringLiteral("sleep_timer_2_text")));
+        ExpectFits(lightOff.Widget(), "main.xml", language);
+    }
+}
+
 // The rightmost column of `image` whose pixel differs from `other` (or, without `other`, from
 // the control's fill at its centre), inside a 3-pixel frame; -1 when none does.
 int RightmostDifferingColumn(const QImage& image, const QImage* other) {
