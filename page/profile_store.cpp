@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <QBuffer>
+
 #include "macro/macro_binding.h"
 #include "macro/store_file.h"
 #include "macro/unique_name.h"
@@ -144,22 +146,42 @@ StoreWriteResult ProfileStore::SaveProfiles() const {
 }
 
 StoreWriteResult ProfileStore::CommitStores(bool withMacros) const {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     StoreWriteResult result{FileError::Unwritable, NativePath(FilePath())};
-    if (!savesBlocked_ && !(withMacros && macros_.SavesBlocked())) {
-        std::vector<StoreFileContent> files{
-            {kProfileStoreFileName, [this](QIODevice& file) { return WriteContent(file); }}};
-        if (withMacros) {
-            files.push_back({kMacroStoreFileName,
-                             [this](QIODevice& file) { return macros_.WriteContent(file); }});
+    const auto onFailed = onSaveFailed_;
+    if (savesBlocked_ || (withMacros && macros_.SavesBlocked())) {
+        if (onFailed) {
+            onFailed(result);
         }
-        result = CommitStoreFiles(Folder(), files);
+        return result;
     }
-    if (result.Ok() && withMacros) {
-        macros_.MarkSaved();
+    std::unique_lock writing(writeMutex_);
+    if (withMacros) {
+        // An import's two files are written under the lock until both are in place.
+        result = CommitStoreFiles(
+            Folder(),
+            {{kProfileStoreFileName, [this](QIODevice& f) { return WriteContent(f); }},
+             {kMacroStoreFileName, [this](QIODevice& f) { return macros_.WriteContent(f); }}});
+        if (result.Ok()) {
+            macros_.MarkSaved();
+        }
+    } else {
+        // The bytes are taken under the lock and written after it, so the window goes on
+        // editing while a large store reaches the disk.
+        QByteArray content;
+        QBuffer buffer(&content);
+        buffer.open(QIODevice::WriteOnly);
+        const bool takenWhole = WriteContent(buffer);
+        lock.unlock();
+        if (takenWhole) {
+            result = CommitStoreFiles(Folder(), {{kProfileStoreFileName, [&content](QIODevice& f) {
+                                                      return f.write(content) == content.size();
+                                                  }}});
+        }
     }
-    if (!result.Ok() && onSaveFailed_) {
-        onSaveFailed_(result);
+    writing.unlock();
+    if (!result.Ok() && onFailed) {
+        onFailed(result);
     }
     return result;
 }

@@ -124,6 +124,9 @@ private:
     std::function<void(const StoreWriteResult&)> onSaveFailed_;
 
     mutable std::recursive_mutex mutex_;
+    // Writers of the store files take turns under it. A writer takes it before it lets go of
+    // mutex_, so copies reach the disk in the order they were taken.
+    mutable std::mutex writeMutex_;
     // Owned one by one: a record never moves while the list changes.
     std::vector<std::unique_ptr<ProfileRecord>> profiles_;
     uint32_t selectedIndex_ = 0;
