@@ -1,10 +1,13 @@
 #include "link/apply_worker.h"
 
+#include <algorithm>
+
 ApplyWorker::ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply,
-                         std::function<void()> onDropped)
+                         std::function<void()> onDropped, std::function<void()> save)
     : linkUsable_(std::move(linkUsable)),
       runApply_(std::move(runApply)),
-      onDropped_(std::move(onDropped)) {}
+      onDropped_(std::move(onDropped)),
+      save_(std::move(save)) {}
 
 ApplyWorker::~ApplyWorker() {
     Quit();
@@ -30,6 +33,19 @@ void ApplyWorker::Post(Request request) {
 
 void ApplyWorker::Post() {
     Post(Request{});
+}
+
+void ApplyWorker::PostSave() {
+    {
+        std::lock_guard lock(mutex_);
+        const bool waiting =
+            std::any_of(queue_.begin(), queue_.end(), [](const Request& r) { return r.saveOnly; });
+        if (quit_ || waiting) {
+            return;
+        }
+        queue_.push_back(Request{0, 0, true});
+    }
+    wake_.notify_one();
 }
 
 void ApplyWorker::Quit() {
@@ -67,6 +83,7 @@ int ApplyWorker::RequestsDropped() const {
 }
 
 void ApplyWorker::Loop() {
+    Request request;
     for (;;) {
         {
             std::unique_lock lock(mutex_);
@@ -74,8 +91,17 @@ void ApplyWorker::Loop() {
             if (quit_) {
                 return;  // requests still queued at quit are not sent
             }
+            request = queue_.front();
             queue_.pop_front();
             busy_ = true;
+        }
+        if (request.saveOnly) {
+            if (save_) {
+                save_();
+            }
+            std::lock_guard lock(mutex_);
+            busy_ = false;
+            continue;
         }
         const bool usable = linkUsable_();
         if (usable) {

@@ -14,12 +14,14 @@ public:
     struct Request {
         uint64_t wParam = 0;
         int64_t lParam = 0;
+        bool saveOnly = false;  // write the store, whatever the links
     };
 
     // linkUsable is asked before each request; a request that finds no usable link is dropped,
     // and onDropped (when given) runs in its place on the worker thread.
+    // save runs for PostSave's requests.
     ApplyWorker(std::function<bool()> linkUsable, std::function<void()> runApply,
-                std::function<void()> onDropped = {});
+                std::function<void()> onDropped = {}, std::function<void()> save = {});
     ~ApplyWorker();  // Quit()
 
     ApplyWorker(const ApplyWorker&) = delete;
@@ -30,6 +32,8 @@ public:
     // Thread-safe; requests after Quit() are ignored.
     void Post(Request request);
     void Post();
+    // Queues one save of the store; one already waiting covers it.
+    void PostSave();
     // Asks the loop to end after the apply in progress, and waits for the thread.
     void Quit();
     // The two halves of Quit(): ask without waiting, then wait.
@@ -48,6 +52,7 @@ private:
     std::function<bool()> linkUsable_;
     std::function<void()> runApply_;
     std::function<void()> onDropped_;
+    std::function<void()> save_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Request> queue_;

@@ -80,7 +80,8 @@ DeviceLinks::DeviceLinks(ProfileStore& store, DeviceView& view, WindowServices& 
               [this] {
                   retryQueued_ = false;
                   SaveIfLoaded();
-              }) {}
+              },
+              [this] { SaveIfLoaded(); }) {}
 
 DeviceLinks::~DeviceLinks() {
     Stop();
@@ -146,8 +147,8 @@ void DeviceLinks::RequestApply() {
 bool DeviceLinks::SaveIfLoaded() {
     // Before the store is loaded there is nothing of the user's to write, and an empty list
     // must never replace pro.data.
-    return store_.WithLock(
-        [](ProfileStore& s) { return s.Current() != nullptr && s.SaveProfiles(); });
+    const bool loaded = store_.WithLock([](ProfileStore& s) { return s.Current() != nullptr; });
+    return loaded && store_.SaveProfiles();
 }
 
 RecordSnapshot DeviceLinks::TakeSnapshot() {

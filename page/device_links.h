@@ -67,6 +67,8 @@ public:
     // ProfileSource (worker thread).
     RecordSnapshot TakeSnapshot() override;
     void Save() override;
+    // On the worker thread, after whatever it is doing: a large store takes a while to write.
+    void SaveSoon() override { worker_.PostSave(); }
     // ApplyObserver (worker thread): the window is told by message, never touched from here.
     void ApplyStarted() override;
     void ReportsSent() override;

@@ -33,14 +33,14 @@ ChangeFlags ApplyPipeline::RunApply() {
         observer_->ReportsSent();
     }
     {
-        // The save and the copy stay together so that a device event's Synchronise never
-        // falls between them.
         std::lock_guard lock(lastAppliedMutex_);
-        source_.Save();
         *lastAppliedRecord_ = record;
         pending_ = outcome.pending;
         undelivered_ = outcome.undelivered;
     }
+    // After the copy and outside its lock: a device event's Synchronise that comes meanwhile
+    // is not held up by the disk, and its change stays in the copy.
+    source_.Save();
     if (observer_ != nullptr) {
         observer_->ApplyFinished(outcome.undelivered);
     }
@@ -104,13 +104,13 @@ ApplyPipeline::SendOutcome ApplyPipeline::SendChanged(const ProfileRecord& recor
 void ApplyPipeline::Synchronise(const ProfileRecord& current) {
     std::lock_guard lock(lastAppliedMutex_);
     *lastAppliedRecord_ = current;
-    source_.Save();
+    source_.SaveSoon();
 }
 
 void ApplyPipeline::SynchroniseSlot0(const std::function<void(ProfileSlot&)>& change) {
     std::lock_guard lock(lastAppliedMutex_);
     change(lastAppliedRecord_->slots[0]);
-    source_.Save();
+    source_.SaveSoon();
 }
 
 std::unique_ptr<ProfileRecord> ApplyPipeline::CopyLastApplied() const {

@@ -5,7 +5,7 @@
 // every report from that copy and keeps that copy as lastAppliedRecord, so an edit made while
 // reports are on their way is still seen by the next apply. lastAppliedRecord has its own lock;
 // it is not held while reports are sent (a transfer over the receiver can last 30 s).
-// Lock order: the pipeline's lock, then the store's (inside Save()).
+// Lock order: the pipeline's lock, then the store's (inside SaveSoon()).
 //
 // A report the mouse did not take leaves its group pending: the next apply sends it again even
 // when the record has not changed since. When the 0x0C report itself was not taken, every group
@@ -37,6 +37,9 @@ public:
     virtual RecordSnapshot TakeSnapshot() = 0;
     // Writes the profile list to pro.data.
     virtual void Save() = 0;
+    // The same, where the caller must not wait for the disk (the window thread): the write may
+    // happen a little later on another thread. By default it happens now.
+    virtual void SaveSoon() { Save(); }
 };
 
 // What the page shows of an apply. Called on the worker thread, in this order.
@@ -61,7 +64,7 @@ public:
     ChangeFlags RunApply();
 
     // After the mouse changed a setting itself: the record becomes the copy last sent, then the
-    // store is saved, so the change is not sent back. Called on the UI thread.
+    // store is saved (SaveSoon), so the change is not sent back. Called on the UI thread.
     void Synchronise(const ProfileRecord& current);
     // After the mouse changed one setting itself: that change alone goes into the copy last
     // sent, then the store is saved. Unlike Synchronise, an edit not sent yet stays to be sent.

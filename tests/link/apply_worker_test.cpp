@@ -35,6 +35,35 @@ TEST(ApplyWorker, RunsOneApplyPerRequestOnlyWhileALinkIsUsable) {
     EXPECT_EQ(applies, 3);
 }
 
+// A device event's save is handed to the worker, so the window never waits for the disk: it
+// runs there whatever the links, after the apply in progress, and saves asked for while one
+// is waiting become that one.
+TEST(ApplyWorker, SavesRunOnTheWorkerWhateverTheLinksAndQueuedOnesMerge) {
+    std::atomic<bool> releaseApply{false};
+    std::atomic<int> saves{0};
+    std::thread::id saveThread;
+    ApplyWorker worker([] { return false; },
+                       [] {},
+                       [&] { WaitFor([&] { return releaseApply.load(); }); },  // dropped: busy
+                       [&] {
+                           saveThread = std::this_thread::get_id();
+                           ++saves;
+                       });
+    worker.Start();
+    worker.Post();  // keeps the worker busy until released
+    worker.PostSave();
+    worker.PostSave();
+    worker.PostSave();
+    releaseApply = true;
+    ASSERT_TRUE(WaitFor([&] { return worker.Idle(); }));
+    EXPECT_EQ(saves, 1);
+    EXPECT_NE(saveThread, std::this_thread::get_id());
+    EXPECT_EQ(worker.AppliesRun() + worker.RequestsDropped(), 1);
+
+    worker.PostSave();
+    ASSERT_TRUE(WaitFor([&] { return saves == 2; }));
+}
+
 TEST(ApplyWorker, AppliesNeverOverlap) {
     std::atomic<int> running{0};
     std::atomic<int> maxRunning{0};
