@@ -3,9 +3,6 @@
 // apply that follows reaches the simulated mouse on its cable through the demo's driver library.
 // Each case checks the profile record's bytes and the three bytes the mouse now holds for the
 // button (from the device's function table, written out here).
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -17,80 +14,36 @@
 #include "macro/macro_store.h"
 #include "protocol/utf16_field.h"
 #include "sim/hidapi/shared_mouse.h"
-#include "sim/simulated_gatt_backend.h"
+#include "tests/e2e/program_on_mouse.h"
 #include "ui/menu_window.h"
 #include "ui/test_hook.h"
-#include "ui/ui_application.h"
 
 namespace {
 
 using program_messages::kHookInput;
 using sim::ButtonFunction;
 
-constexpr int kWaitMs = 15000;
 constexpr quintptr kVirtualKeyF5 = 0x74;
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "talvore_buttons_e2e";
-    static char* argv[] = {name, nullptr};
-    static UiApplication* app = new UiApplication(argc, argv);
-    (void)app;
-    UiApplication::SetSkinFolder(QStringLiteral(TALVORE_BIN_DIR "/../demo/res/"));
-}
-
-class ButtonAssignmentTest : public ::testing::Test {
+class ButtonAssignmentTest : public ProgramOnMouse {
 protected:
     void SetUp() override {
-        EnsureApp();
-        TestHook::Enable();
-        sim::SetSharedMouseStatusPeriod(std::chrono::milliseconds(0));
-        auto& mouse = sim::SharedMouse();
-        mouse.SetAckMode(sim::AckMode::Accept);
-        mouse.SetReceiverPlugged(false);
-        mouse.SetMouseAwake(false);
-        mouse.SetBluetoothConnected(false);
-        mouse.SetCablePlugged(true);
-        const QString demo = QStringLiteral(TALVORE_BIN_DIR "/../demo/");
-        for (const char* file : {"hiddriver_1.so", "hiddriver_2.so", "libtalvore_hidapi_lock.so"}) {
-            ASSERT_TRUE(
-                QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
+        ProgramOnMouse::SetUp();
+        sim::SharedMouse().SetCablePlugged(true);
+        UseLanguage(2);  // English texts, whatever the desktop's language
+        Open();
+        if (HasFatalFailure()) {
+            return;
         }
-        // English texts, whatever the desktop's language.
-        ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("Data")));
-        QFile config(folder.filePath(QStringLiteral("Data/CONFIG.ini")));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write("[SETTING]\nlanId=2\n");
-        config.close();
-
-        PagePlatform platform;
-        platform.programFolder = folder.path() + QLatin1Char('/');
-        platform.bluetoothPresentAtStart = [] { return false; };
-        platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
-        platform.wait = [](int) {};
-        window = std::make_unique<CMainWnd>(platform);
-        ASSERT_TRUE(window->Create(nullptr, 0, QRect(0, 0, 800, 572)));
-        QTest::qWait(0);
         // The first apply of a run sends everything; what follows is only the assignments'.
         ApplyAndWait();
-        mouse.ClearLog();
-    }
-    void TearDown() override {
-        window.reset();
-        TestHook::Disable();
+        sim::SharedMouse().ClearLog();
     }
 
-    CMS_1_Page& Page() { return window->Page(); }
-    ApplyWorker& Worker() { return Page().Links()->Worker(); }
     Button LabelOf(int button) {
         return window->Find<Button>(QStringLiteral("ms_1_btn_key_%d"), button + 1);
     }
 
-    void ApplyAndWait() {
-        const int before = Worker().AppliesRun();
-        window->PostMessage(program_messages::kApplyRequest);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Worker().AppliesRun() > before; }, kWaitMs));
-    }
     // Clicks the label of `button` (0-based) and chooses `item` from the menu that opens; the
     // chosen item reaches the page through the main window, as the user's click does.
     void Choose(int button, const char* item) {
@@ -119,9 +72,6 @@ protected:
     static bool SameBytes(const ButtonEntry& a, const ButtonEntry& b) {
         return std::memcmp(&a, &b, sizeof a) == 0;
     }
-
-    QTemporaryDir folder;
-    std::unique_ptr<CMainWnd> window;
 };
 
 TEST_F(ButtonAssignmentTest, TheLastLeftClickStaysUntilAnotherButtonTakesOne) {

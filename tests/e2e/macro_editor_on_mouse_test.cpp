@@ -2,9 +2,7 @@
 // libraries: a macro recorded in the editor and bound to a button through the selection dialog
 // reaches the mouse, and what the editor does to stored macros reaches every profile, the disk and
 // the mouse. The hook library here accepts every installation; the test posts the input.
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -16,67 +14,31 @@
 #include "page/profile_store.h"
 #include "protocol/utf16_field.h"
 #include "sim/hidapi/shared_mouse.h"
-#include "sim/simulated_gatt_backend.h"
-#include "sys/folders.h"
-#include "sys/ini_file.h"
 #include "tests/e2e/mouse_matches_record.h"
+#include "tests/e2e/program_on_mouse.h"
 #include "ui/language_manager.h"
 #include "ui/menu_window.h"
 #include "ui/test_hook.h"
-#include "ui/ui_application.h"
 
 namespace {
 
-constexpr int kWaitMs = 15000;
 constexpr int kButton5 = 4;
 const QString kRecorded = QStringLiteral("Macro1");  // the name the editor gives a first macro
 
-class MacroEditorOnMouse : public ::testing::Test {
+class MacroEditorOnMouse : public ProgramOnMouse {
 protected:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "macro_editor_e2e";
-        static char* argv[] = {name, nullptr};
-        static UiApplication* app = new UiApplication(argc, argv);
-        (void)app;
-        UiApplication::SetSkinFolder(QStringLiteral(TALVORE_BIN_DIR "/../demo/res/"));
-        TestHook::Enable();
-        sim::SetSharedMouseStatusPeriod(std::chrono::milliseconds(0));
-        auto& mouse = sim::SharedMouse();
-        mouse.SetAckMode(sim::AckMode::Accept);
-        mouse.SetBluetoothConnected(false);
-        mouse.SetReceiverPlugged(false);
-        mouse.SetMouseAwake(true);
-        mouse.SetCablePlugged(true);
-        const QString demo = QStringLiteral(TALVORE_BIN_DIR "/../demo/");
-        for (const char* file : {"hiddriver_1.so", "hiddriver_2.so", "libtalvore_hidapi_lock.so"}) {
-            ASSERT_TRUE(
-                QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
+        ProgramOnMouse::SetUp();
+        if (HasFatalFailure()) {
+            return;
         }
+        sim::SharedMouse().SetMouseAwake(true);
+        sim::SharedMouse().SetCablePlugged(true);
         ASSERT_TRUE(QFile::copy(QStringLiteral(TALVORE_ACCEPTING_HOOK),
                                 folder.filePath(QStringLiteral("Hook.so"))));
-        // English, so the first macro is "Macro1" whatever the desktop's language.
-        WriteIniInt(DataFolder() + QLatin1String(kConfigFileName), QLatin1String(kSettingSection),
-                    QLatin1String(kLanguageIdKey), 2);
-    }
-    void TearDown() override {
-        window.reset();
-        TestHook::Disable();
+        UseLanguage(2);  // English, so the first macro is "Macro1" whatever the desktop's language
     }
 
-    QString DataFolder() const { return DataFolderOf(folder.path() + QLatin1Char('/')); }
-
-    void Open() {
-        PagePlatform platform;
-        platform.programFolder = folder.path() + QLatin1Char('/');
-        platform.bluetoothPresentAtStart = [] { return false; };
-        platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
-        platform.wait = [](int) {};
-        window = std::make_unique<CMainWnd>(platform);
-        ASSERT_TRUE(window->Create(nullptr, 0, QRect(0, 0, 800, 572)));
-        QTest::qWait(0);
-    }
-    ApplyWorker& Worker() { return window->Page().Links()->Worker(); }
     // Runs `change` and waits for the apply it leads to.
     void ApplyAfter(const std::function<void()>& change) {
         const int before = Worker().AppliesRun();
@@ -136,9 +98,6 @@ protected:
             }
         }
     }
-
-    QTemporaryDir folder;
-    std::unique_ptr<CMainWnd> window;
 };
 
 TEST_F(MacroEditorOnMouse, ARecordedMacroBoundToButton5ReachesTheMouseUntilItIsDeleted) {

@@ -3,9 +3,7 @@
 // program loads them, and Bluetooth goes through the simulated GATT backend.
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -21,20 +19,14 @@
 #include "link/program_messages.h"
 #include "protocol/report_builders.h"
 #include "sim/hidapi/shared_mouse.h"
-#include "sim/simulated_gatt_backend.h"
-#include "sys/folders.h"
 #include "tests/dbus/fake_bluez.h"
 #include "tests/dbus/private_bus.h"
-#include "ui/language_manager.h"
-#include "ui/test_hook.h"
-#include "ui/ui_application.h"
+#include "tests/e2e/program_on_mouse.h"
 
 namespace {
 
 using namespace program_messages;
 using sim::Link;
-
-constexpr int kWaitMs = 15000;
 
 // The device's pacing at a twentieth of its length: receiver retries take a fraction of a second
 // yet still leave the mouse time to answer between tries.
@@ -45,67 +37,9 @@ public:
     }
 };
 
-void EnsureApp() {
-    static int argc = 1;
-    static char name[] = "talvore_e2e";
-    static char* argv[] = {name, nullptr};
-    static UiApplication* app = new UiApplication(argc, argv);
-    (void)app;
-    UiApplication::SetSkinFolder(QStringLiteral(TALVORE_BIN_DIR "/../demo/res/"));
-}
-
-class ProgramWithMouse : public ::testing::Test {
+class ProgramWithMouse : public ProgramOnMouse {
 protected:
-    void SetUp() override {
-        EnsureApp();
-        TestHook::Enable();
-        sim::SetSharedMouseStatusPeriod(std::chrono::milliseconds(0));
-        auto& mouse = sim::SharedMouse();
-        mouse.SetAckMode(sim::AckMode::Accept);
-        mouse.SetCablePlugged(false);
-        mouse.SetReceiverPlugged(false);
-        mouse.SetMouseAwake(false);
-        mouse.SetBluetoothConnected(false);
-        mouse.SetBattery(100, false, false);
-        mouse.ClearLog();
-        // The program folder: the demo's drivers and the library they need, Data/ of its own.
-        const QString demo = QStringLiteral(TALVORE_BIN_DIR "/../demo/");
-        for (const char* file : {"hiddriver_1.so", "hiddriver_2.so", "libtalvore_hidapi_lock.so"}) {
-            ASSERT_TRUE(
-                QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
-        }
-    }
-    void TearDown() override {
-        window.reset();
-        TestHook::Disable();
-    }
-
-    void Open(bool bluetoothAtStart = false) {
-        PagePlatform platform;
-        platform.programFolder = folder.path() + QLatin1Char('/');
-        platform.bluetoothPresentAtStart = [bluetoothAtStart] { return bluetoothAtStart; };
-        platform.makeGattBackend = gatt ? gatt : [] {
-            return std::unique_ptr<GattBackend>(std::make_unique<sim::SimulatedGattBackend>());
-        };
-        platform.wait = [](int) {};
-        platform.sleeper = sleeper;
-        platform.watchResume = watchResume;
-        window = std::make_unique<CMainWnd>(platform);
-        ASSERT_TRUE(window->Create(nullptr, 0, QRect(0, 0, 800, 572)));
-        QTest::qWait(0);
-    }
-    CMS_1_Page& Page() { return window->Page(); }
     const PageControls& Controls() { return Page().Controls(); }
-    ApplyWorker& Worker() { return Page().Links()->Worker(); }
-
-    // Asks for an apply and waits until the worker has run or dropped it.
-    void ApplyAndWait() {
-        const int before = Worker().AppliesRun() + Worker().RequestsDropped();
-        window->PostMessage(kApplyRequest);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return Worker().AppliesRun() + Worker().RequestsDropped() > before; }, kWaitMs));
-        QTest::qWait(0);  // the apply's messages to the window
-    }
     std::vector<uint8_t> ReportIds() const {
         std::vector<uint8_t> ids;
         for (const auto& entry : sim::SharedMouse().Log()) {
@@ -116,7 +50,7 @@ protected:
 
     // The current profile as pro.data holds it; null when the file holds none.
     std::unique_ptr<ProfileRecord> StoredCurrent() const {
-        QFile file(DataFolderOf(folder.path() + QLatin1Char('/')) + QLatin1String("ms_1/pro.data"));
+        QFile file(DataFolder() + QLatin1String("ms_1/pro.data"));
         if (!file.open(QIODevice::ReadOnly)) {
             return nullptr;
         }
@@ -137,12 +71,6 @@ protected:
     bool NoticeShown() {
         return window->Find<Control>(QStringLiteral("ms_1_apply_notice")).IsVisible();
     }
-
-    QTemporaryDir folder;
-    Sleeper* sleeper = nullptr;                          // null: the device's real pacing
-    std::function<std::unique_ptr<GattBackend>()> gatt;  // null: the simulated mouse's
-    std::function<std::unique_ptr<ResumeWatcher>(std::function<void()>)> watchResume;
-    std::unique_ptr<CMainWnd> window;
 };
 
 TEST_F(ProgramWithMouse, BothUsbLinksAtStartSendOverTheCableOnly) {
@@ -244,7 +172,8 @@ TEST_F(ProgramWithMouse, PowerStatusOverTheReceiverDrivesTheBatteryDisplay) {
 TEST_F(ProgramWithMouse, PowerStatusOverBluetoothStopsTheChargeAnimation) {
     auto& mouse = sim::SharedMouse();
     mouse.SetBluetoothConnected(true);
-    Open(true);
+    platform.bluetoothPresentAtStart = [] { return true; };
+    Open();
     EXPECT_EQ(Page().BleConnected(), 1);
     EXPECT_TRUE(Controls().ble.IsVisible());
     window->SendMessage(ui::kMsgTimer, 517);  // the registration timer, without waiting for it
@@ -294,7 +223,7 @@ TEST_F(ProgramWithMouse, ALinkDroppedDuringAMacroTransferNeitherHangsNorCrashes)
 
 TEST_F(ProgramWithMouse, ARateTheReceiverRefusedReachesTheMouseOnceItAnswersAgain) {
     QuickSleeper quick;
-    sleeper = &quick;
+    platform.sleeper = &quick;
     auto& mouse = sim::SharedMouse();
     mouse.SetReceiverPlugged(true);
     mouse.SetMouseAwake(true);
@@ -322,7 +251,7 @@ TEST_F(ProgramWithMouse, ARateTheReceiverRefusedReachesTheMouseOnceItAnswersAgai
 
 TEST_F(ProgramWithMouse, AMouseThatKeepsRefusingIsRetriedThreeTimesThenLeftAlone) {
     QuickSleeper quick;
-    sleeper = &quick;
+    platform.sleeper = &quick;
     auto& mouse = sim::SharedMouse();
     mouse.SetReceiverPlugged(true);
     mouse.SetMouseAwake(true);
@@ -418,7 +347,7 @@ TEST_F(ProgramWithMouse, ASystemResumeSendsTheWholeProfileOnce) {
     }
     QDBusConnection logind = bus.Connect(QStringLiteral("fake_logind"));
     ASSERT_TRUE(logind.registerService(QStringLiteral("org.freedesktop.login1")));
-    watchResume = [&bus](std::function<void()> onResume) {
+    platform.watchResume = [&bus](std::function<void()> onResume) {
         return std::make_unique<ResumeWatcher>(bus.Connect(QStringLiteral("program")),
                                                std::move(onResume));
     };
@@ -455,13 +384,13 @@ TEST_F(ProgramWithMouse, TheMouseOverBluezTakesTheProfileAndItsEventsReachThePag
     const QString mouse = QStringLiteral("E0:D4:E8:4A:1B:2C");
     bluez.AddDevice({mouse, QStringLiteral("usb:v045Ep0069d0001")});
     BluezGattBackend* backend = nullptr;
-    gatt = [&] {
+    platform.makeGattBackend = [&] {
         auto made = std::make_unique<BluezGattBackend>(bus.Connect(QStringLiteral("program")));
         backend = made.get();
         return std::unique_ptr<GattBackend>(std::move(made));
     };
     QuickSleeper quick;
-    sleeper = &quick;
+    platform.sleeper = &quick;
     Open();
     ASSERT_TRUE(QTest::qWaitFor([&] { return backend->InterfacePaths().size() == 1; }, kWaitMs));
 

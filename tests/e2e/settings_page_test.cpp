@@ -2,9 +2,7 @@
 // simulated mouse on its cable behind the demo folder's driver libraries: the profile list with
 // its files, the colour swatches, the desktop's mouse settings and the wheel over the page.
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest/QTest>
 
@@ -15,10 +13,9 @@
 #include "app/main_wnd.h"
 #include "link/program_messages.h"
 #include "sim/hidapi/shared_mouse.h"
-#include "sim/simulated_gatt_backend.h"
 #include "tests/e2e/mouse_matches_record.h"
+#include "tests/e2e/program_on_mouse.h"
 #include "ui/test_hook.h"
-#include "ui/ui_application.h"
 
 // Readable failures for texts.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -27,7 +24,6 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 
 namespace {
 
-constexpr int kWaitMs = 15000;
 constexpr qint64 kRecordSize = 165024;
 
 class NoSleep final : public Sleeper {
@@ -35,39 +31,17 @@ public:
     void SleepMs(int) override {}
 };
 
-class SettingsPage : public ::testing::Test {
+class SettingsPage : public ProgramOnMouse {
 protected:
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "talvore_page_e2e";
-        static char* argv[] = {name, nullptr};
-        static UiApplication* app = new UiApplication(argc, argv);
-        (void)app;
-        UiApplication::SetSkinFolder(QStringLiteral(TALVORE_BIN_DIR "/../demo/res/"));
-        TestHook::Enable();
-        auto& mouse = sim::SharedMouse();
-        mouse.SetReceiverPlugged(false);
-        mouse.SetBluetoothConnected(false);
-        mouse.SetCablePlugged(true);
-        const QString demo = QStringLiteral(TALVORE_BIN_DIR "/../demo/");
-        for (const char* file : {"hiddriver_1.so", "hiddriver_2.so", "libtalvore_hidapi_lock.so"}) {
-            ASSERT_TRUE(
-                QFile::copy(demo + QLatin1String(file), folder.filePath(QLatin1String(file))));
+        ProgramOnMouse::SetUp();
+        if (HasFatalFailure()) {
+            return;
         }
-        PagePlatform platform;
-        platform.programFolder = folder.path() + QLatin1Char('/');
-        platform.bluetoothPresentAtStart = [] { return false; };
-        platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
-        platform.wait = [](int) {};
+        sim::SharedMouse().SetCablePlugged(true);
         platform.sleeper = &noSleep;
         platform.openMouseSettings = [this] { return mouseSettingsInstalled; };
-        window = std::make_unique<CMainWnd>(platform);
-        ASSERT_TRUE(window->Create(nullptr, 0, QRect(0, 0, 800, 572)));
-        QTest::qWait(0);
-    }
-    void TearDown() override {
-        window.reset();
-        TestHook::Disable();
+        Open();
     }
 
     void Click(const char* name) { window->Find<Button>(QLatin1String(name)).Click(); }
@@ -105,8 +79,6 @@ protected:
 
     NoSleep noSleep;
     bool mouseSettingsInstalled = true;
-    QTemporaryDir folder;
-    std::unique_ptr<CMainWnd> window;
     QStringList messages;
 };
 
