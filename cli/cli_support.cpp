@@ -1,5 +1,7 @@
 #include "cli/cli_support.h"
 
+#include "page/profile_store.h"
+
 #include "sys/printable_text.h"
 #include "sys/program_layout.h"
 
@@ -80,6 +82,23 @@ void WarnPartialStore(CommandContext& context, const StoreLoad& load) {
     PrintLine(context.err,
               QStringLiteral("talvorectl: warning: %1; only its whole records are used")
                   .arg(load.problem));
+}
+
+std::optional<int> ReadProfilesOnly(ProfileStore& store, CommandContext& context) {
+    const StoreLoad load = store.ReadProfiles();
+    switch (load.condition) {
+        case StoreCondition::Unusable:
+            return FailStore(context, load);
+        case StoreCondition::Partial:
+            WarnPartialStore(context, load);
+            break;
+        case StoreCondition::Missing:
+            store.AddDefaultProfile();
+            break;
+        case StoreCondition::Whole:
+            break;
+    }
+    return std::nullopt;
 }
 
 QString DescribeImportError(ImportError error, const NativePath& path, const char* what) {

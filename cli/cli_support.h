@@ -12,6 +12,8 @@
 #include "sys/folders.h"
 #include "sys/language_file.h"
 
+class ProfileStore;
+
 // The English language file of the program folder, with the two default-name words built in so
 // the tool works without res/.
 class CliTexts final : public TextLookup {
@@ -46,6 +48,10 @@ int FailWrite(CommandContext& context, const StoreWriteResult& result);
 int FailStore(CommandContext& context, const StoreLoad& load);
 // A warning on the error stream for a store whose damaged tail was left out.
 void WarnPartialStore(CommandContext& context, const StoreLoad& load);
+// Reads pro.data for a command that only reads it: an unusable store ends the command (the exit
+// code is returned), a damaged tail is warned about, and a missing store reads as the one default
+// profile the program would start with, which is not written. Nothing: go on with `store`.
+std::optional<int> ReadProfilesOnly(ProfileStore& store, CommandContext& context);
 
 // Why an import file was refused, for the error stream.
 QString DescribeImportError(ImportError error, const NativePath& path, const char* what);

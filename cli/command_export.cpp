@@ -13,20 +13,8 @@ int RunExport(const QStringList& args, CommandContext& context) {
     }
     CliTexts texts(context.programFolder);
     ProfileStore store(StoreDataFolder(context).path, texts);
-    const StoreLoad load = store.ReadProfiles();
-    switch (load.condition) {
-        case StoreCondition::Unusable:
-            return FailStore(context, load);
-        case StoreCondition::Partial:
-            WarnPartialStore(context, load);
-            break;
-        case StoreCondition::Missing:
-            // Without a store the program would start with one default profile; it is not
-            // written here.
-            store.AddDefaultProfile();
-            break;
-        case StoreCondition::Whole:
-            break;
+    if (const auto ended = ReadProfilesOnly(store, context)) {
+        return *ended;
     }
     if (*index >= store.Count()) {
         return Fail(context, kExitUsage,

@@ -12,18 +12,8 @@ int RunProfiles(const QStringList& args, CommandContext& context) {
     }
     CliTexts texts(context.programFolder);
     ProfileStore store(StoreDataFolder(context).path, texts);
-    const StoreLoad load = store.ReadProfiles();
-    switch (load.condition) {
-        case StoreCondition::Unusable:
-            return FailStore(context, load);
-        case StoreCondition::Partial:
-            WarnPartialStore(context, load);
-            break;
-        case StoreCondition::Missing:
-            store.AddDefaultProfile();  // what the program starts with; not written here
-            break;
-        case StoreCondition::Whole:
-            break;
+    if (const auto ended = ReadProfilesOnly(store, context)) {
+        return *ended;
     }
     for (int i = 0; i < store.Count(); ++i) {
         QString line = QStringLiteral("%1\t%2").arg(i).arg(ListedName(ProfileName(store.At(i))));
