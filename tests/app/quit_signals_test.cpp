@@ -1,50 +1,22 @@
 // SIGTERM and SIGINT end the program through its teardown: an edit made while no apply can run
 // is in pro.data when the program has gone, and the next start shows it.
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 
+#include "program_process_support.h"
+
 namespace {
 
 // A program folder of its own: the probe beside the demo's driver libraries, the simulated
 // hidapi they run on and the skin folder.
 bool CopyProgramFolder(const QString& to) {
-    if (!QFile::copy(QStringLiteral(QUIT_SIGNAL_PROBE), to + QStringLiteral("/probe"))) {
-        return false;
-    }
-    const QString demo = QStringLiteral(TALVORE_DEMO_DIR);
-    for (const char* file : {"/hiddriver_1.so", "/hiddriver_2.so", "/libtalvore_simhid.so",
-                             "/libtalvore_hidapi_lock.so"}) {
-        if (!QFile::copy(demo + QLatin1String(file), to + QLatin1String(file))) {
-            return false;
-        }
-    }
-    QDirIterator it(demo + QStringLiteral("/res"), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + file.mid(demo.size());
-        QDir().mkpath(QFileInfo(target).path());
-        if (!QFile::copy(file, target)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool WaitForLine(QProcess& process, QByteArray& seen, const QByteArray& line) {
-    QDeadlineTimer deadline(20000);
-    while (!seen.contains(line) && !deadline.hasExpired()) {
-        process.waitForReadyRead(100);
-        seen += process.readAllStandardError();
-    }
-    return seen.contains(line);
+    return QFile::copy(QStringLiteral(QUIT_SIGNAL_PROBE), to + QStringLiteral("/probe")) &&
+           CopyProgramFiles(QStringLiteral(TALVORE_DEMO_DIR), to,
+                            {"hiddriver_1.so", "hiddriver_2.so", "libtalvore_simhid.so",
+                             "libtalvore_hidapi_lock.so"});
 }
 
 // waitForFinished is false for a process that has already ended.

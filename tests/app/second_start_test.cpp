@@ -1,45 +1,17 @@
 // Two starts of the program: the second tells the first to come forward and exits with code 1.
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include "program_process_support.h"
 
 namespace {
 
 // A program folder of its own: the program, the library it needs and its skin folder, no driver
 // libraries (no mouse).
 bool CopyProgramFolder(const QString& to) {
-    const QString from = QStringLiteral(TALVORE_BIN_DIR);
-    for (const char* file : {"/talvore", "/libtalvore_hidapi_lock.so"}) {
-        if (!QFile::copy(from + QLatin1String(file), to + QLatin1String(file))) {
-            return false;
-        }
-    }
-    QDirIterator it(from + QStringLiteral("/res"), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + file.mid(from.size());
-        QDir().mkpath(QFileInfo(target).path());
-        if (!QFile::copy(file, target)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// There is no event loop here: the process's output is read as it comes.
-bool WaitForLine(QProcess& process, QByteArray& seen, const QByteArray& line) {
-    QDeadlineTimer deadline(20000);
-    while (!seen.contains(line) && !deadline.hasExpired()) {
-        process.waitForReadyRead(100);
-        seen += process.readAllStandardError();
-    }
-    return seen.contains(line);
+    return CopyProgramFiles(QStringLiteral(TALVORE_BIN_DIR), to,
+                            {"talvore", "libtalvore_hidapi_lock.so"});
 }
 
 TEST(SecondStart, ExitsWithOneAndTheRunningInstanceIsAskedToComeForward) {
