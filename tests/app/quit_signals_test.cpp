@@ -24,8 +24,11 @@ bool WaitForEnd(QProcess& process) {
     return process.state() == QProcess::NotRunning || process.waitForFinished(20000);
 }
 
-void Start(QProcess& process, const QString& folder, const char* mode) {
+// `runtime` is a runtime folder of the test's own: the probe's single-instance guard lies there,
+// so another run of this test on the machine never makes a start the second one.
+void Start(QProcess& process, const QString& folder, const QString& runtime, const char* mode) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("QT_LOGGING_RULES"),
                QStringLiteral("talvore.program.info=true;talvore.links.info=true"));
@@ -40,9 +43,11 @@ TEST(QuitSignals, AnEditSurvivesTheSignalAndIsShownAtTheNextStart) {
         SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
         QTemporaryDir dir;
         ASSERT_TRUE(CopyProgramFolder(dir.path()));
+        QTemporaryDir runtime;  // made closed to others, as a runtime folder is
+        ASSERT_TRUE(runtime.isValid());
 
         QProcess running;
-        Start(running, dir.path(), "edit");
+        Start(running, dir.path(), runtime.path(), "edit");
         QByteArray log;
         ASSERT_TRUE(WaitForLine(running, log, "edited")) << log.toStdString();
         ASSERT_EQ(::kill(static_cast<pid_t>(running.processId()), signal), 0);
@@ -53,7 +58,7 @@ TEST(QuitSignals, AnEditSurvivesTheSignalAndIsShownAtTheNextStart) {
         EXPECT_TRUE(log.contains("profiles saved on the way out")) << log.toStdString();
 
         QProcess next;
-        Start(next, dir.path(), "show");
+        Start(next, dir.path(), runtime.path(), "show");
         QByteArray nextLog;
         EXPECT_TRUE(WaitForLine(next, nextLog, "sleep timer 9")) << nextLog.toStdString();
         ASSERT_TRUE(WaitForEnd(next));
