@@ -15,8 +15,7 @@ deb=$(ls "$PWD"/build-deb/talvore_*.deb)
 export DEBIAN_FRONTEND=noninteractive
 
 echo "== removing the build packages"
-mapfile -t build_packages < <(sed -n '/^packages=(/,/^)/p' scripts/install-deps.sh |
-    sed '1d;$d' | tr ' ' '\n' | sed '/^$/d')
+mapfile -t build_packages < <(scripts/install-deps.sh --list)
 apt-get purge -y -qq --autoremove "${build_packages[@]}" >/dev/null
 echo "Qt packages left: $(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'libqt6*' 'qt6*' 2>/dev/null |
     awk '$1 == "ii" { printf "%s ", $2 }')"

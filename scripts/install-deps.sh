@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing talvore need.
 # Does nothing when they are all present. Needs root or sudo when something is missing.
+#   scripts/install-deps.sh          install what is missing
+#   scripts/install-deps.sh --list   print the package names, one a line, and install nothing
 set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools libqt6svg6-dev libqt6opengl6-dev
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev libqt6opengl6-dev
     libhidapi-dev libxkbcommon-dev libxkbcommon-x11-dev libxi-dev libx11-dev libxdamage-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
@@ -14,6 +16,11 @@ packages=(
     # clang with libFuzzer and the sanitizer runtimes: the fuzz targets of fuzz/ (.ci/run)
     clang libclang-rt-14-dev
 )
+
+if [ "${1:-}" = --list ]; then
+    printf '%s\n' "${packages[@]}"
+    exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
