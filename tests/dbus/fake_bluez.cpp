@@ -132,11 +132,22 @@ void FakeBluez::AddDevice(const Device& device) {
             }
         }
     }
-    for (auto it = added.cbegin(); it != added.cend(); ++it) {
+    // The device's GATT objects first and the device itself last, as bluetoothd announces a
+    // device once its services are resolved: whoever sees the device can already open it.
+    const auto announce = [this](const QDBusObjectPath& path, const BluezInterfaceMap& interfaces) {
         QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/"), kObjectManager,
                                                          QStringLiteral("InterfacesAdded"));
-        signal << QVariant::fromValue(it.key()) << QVariant::fromValue(it.value());
+        signal << QVariant::fromValue(path) << QVariant::fromValue(interfaces);
         Send(signal);
+    };
+    const QDBusObjectPath devicePath(DevicePath(device.address));
+    for (auto it = added.cbegin(); it != added.cend(); ++it) {
+        if (it.key() != devicePath) {
+            announce(it.key(), it.value());
+        }
+    }
+    if (added.contains(devicePath)) {
+        announce(devicePath, added.value(devicePath));
     }
 }
 
