@@ -2,7 +2,7 @@
 
 #include <QLoggingCategory>
 
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "link/driver_abi.h"
 #include "macro/editor/hook_input.h"
 #include "macro/editor/typed_number.h"
