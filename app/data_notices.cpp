@@ -1,6 +1,6 @@
 #include "app/data_notices.h"
 
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "link/program_messages.h"
 
 void DataNotices::SaveFailed() {

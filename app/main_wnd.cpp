@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "link/connection_manager.h"
 #include "link/program_messages.h"
 #include "sys/folders.h"

@@ -17,6 +17,7 @@
 #include "protocol/apply_pipeline.h"
 #include "protocol/link_state.h"
 #include "protocol/send_engine.h"
+#include "sim/mouse_transport.h"
 #include "sim/simulated_mouse.h"
 #include "sys/clock.h"
 #include "sys/text_lookup.h"
@@ -26,19 +27,6 @@ namespace {
 class BenchTexts final : public TextLookup {
 public:
     QString Text(const QString&) const override { return QStringLiteral("Profile "); }
-};
-
-// Hands the engine's transfers to the mouse, as the driver library or the Bluetooth write would.
-class MouseTransport final : public ReportTransport {
-public:
-    MouseTransport(sim::SimulatedMouse& mouse, sim::Link link) : mouse_(mouse), link_(link) {}
-    bool Send(const uint8_t* data, std::size_t length) override {
-        return mouse_.Receive(link_, data, length);
-    }
-
-private:
-    sim::SimulatedMouse& mouse_;
-    sim::Link link_;
 };
 
 // The profile store as the page hands it to the pipeline.
@@ -140,9 +128,9 @@ private:
     sim::SimulatedMouse mouse_;
     LinkState links_;
     ThreadSleeper sleeper_;
-    MouseTransport wired_{mouse_, sim::Link::Cable};
-    MouseTransport receiver_{mouse_, sim::Link::Receiver};
-    MouseTransport ble_{mouse_, sim::Link::Bluetooth};
+    sim::MouseTransport wired_{mouse_, sim::Link::Cable};
+    sim::MouseTransport receiver_{mouse_, sim::Link::Receiver};
+    sim::MouseTransport ble_{mouse_, sim::Link::Bluetooth};
     SendEngine engine_{links_, SendTransports{&wired_, &receiver_, &ble_}, sleeper_};
     ApplyPipeline pipeline_{source_, engine_, nullptr};
 };

@@ -2,7 +2,7 @@
 
 #include <QLoggingCategory>
 
-#include "macro/keyboard_layout.h"
+#include "sys/keyboard_layout.h"
 #include "sys/text_lookup.h"
 
 Q_LOGGING_CATEGORY(lcKeys, "talvore.keys")

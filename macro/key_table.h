@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "macro/key_table_rows.h"
+#include "base/key_table_rows.h"
 
 class KeyboardLayout;
 class TextLookup;

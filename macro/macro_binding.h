@@ -2,7 +2,7 @@
 // macro store. The device receives the copy in the entry, never the store.
 #pragma once
 
-#include "macro/macro_record.h"
+#include "base/macro_record.h"
 
 struct ButtonEntry;
 struct ProfileRecord;

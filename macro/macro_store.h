@@ -8,8 +8,8 @@
 
 #include <QString>
 
+#include "base/macro_record.h"
 #include "macro/import_result.h"
-#include "macro/macro_record.h"
 #include "macro/store_file.h"
 
 class TextLookup;

@@ -1,7 +1,7 @@
 // A US keyboard: the layout assumed when the desktop cannot tell us the user's own.
 #pragma once
 
-#include "macro/keyboard_layout.h"
+#include "sys/keyboard_layout.h"
 
 class UsKeyboardLayout final : public KeyboardLayout {
 public:

@@ -3,7 +3,7 @@
 #include <QLoggingCategory>
 #include <algorithm>
 
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "link/program_messages.h"
 #include "macro/dialogs/select_macro_wnd.h"
 #include "macro/dialogs/shortcut_wnd.h"

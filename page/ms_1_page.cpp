@@ -2,7 +2,7 @@
 
 #include <QLoggingCategory>
 
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "macro/editor/ms_1_macro.h"
 #include "macro/us_keyboard_layout.h"
 #include "page/color_swatches.h"

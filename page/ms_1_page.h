@@ -9,14 +9,14 @@
 #include <QString>
 
 #include "link/driver_functions.h"
-#include "macro/keyboard_layout.h"
-#include "page/button_assignment.h"
 #include "page/battery_display.h"
+#include "page/button_assignment.h"
 #include "page/device_links.h"
 #include "page/page_controls.h"
 #include "page/page_device_view.h"
 #include "page/profile_store.h"
 #include "page/settings_view.h"
+#include "sys/keyboard_layout.h"
 #include "ui/notify_pump.h"
 
 class ColorSwatches;

@@ -1,7 +1,7 @@
 #include "page/profile_list.h"
 
-#include "app/config_name_wnd.h"
-#include "app/msg_wnd.h"
+#include "dialogs/config_name_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "macro/import_result.h"
 #include "page/profile_store.h"
 

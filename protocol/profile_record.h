@@ -14,7 +14,7 @@
 
 #include <QString>
 
-#include "macro/macro_record.h"
+#include "base/macro_record.h"
 
 static_assert(std::endian::native == std::endian::little,
               "profile and macro files are raw little-endian records");

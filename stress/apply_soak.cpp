@@ -20,22 +20,11 @@
 #include "protocol/apply_pipeline.h"
 #include "protocol/link_state.h"
 #include "protocol/send_engine.h"
+#include "sim/mouse_transport.h"
 #include "sim/simulated_mouse.h"
 #include "tests/e2e/mouse_matches_record.h"
 
 namespace {
-
-class MouseTransport final : public ReportTransport {
-public:
-    MouseTransport(sim::SimulatedMouse& mouse, sim::Link link) : mouse_(mouse), link_(link) {}
-    bool Send(const uint8_t* data, std::size_t length) override {
-        return mouse_.Receive(link_, data, length);
-    }
-
-private:
-    sim::SimulatedMouse& mouse_;
-    sim::Link link_;
-};
 
 // Adds up the pauses instead of waiting them.
 class SimulatedTime final : public Sleeper {
@@ -94,9 +83,9 @@ int main(int argc, char** argv) {
     sim::SimulatedMouse mouse;
     LinkState links;
     SimulatedTime time;
-    MouseTransport wired{mouse, sim::Link::Cable};
-    MouseTransport receiver{mouse, sim::Link::Receiver};
-    MouseTransport ble{mouse, sim::Link::Bluetooth};
+    sim::MouseTransport wired{mouse, sim::Link::Cable};
+    sim::MouseTransport receiver{mouse, sim::Link::Receiver};
+    sim::MouseTransport ble{mouse, sim::Link::Bluetooth};
     SendEngine engine{links, SendTransports{&wired, &receiver, &ble}, time};
     Profile profile;
     ApplyPipeline pipeline{profile, engine};

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "macro/keyboard_layout.h"
+#include "sys/keyboard_layout.h"
 
 struct xkb_context;
 struct xkb_keymap;

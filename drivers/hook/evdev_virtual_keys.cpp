@@ -5,7 +5,7 @@
 #include <array>
 #include <utility>
 
-#include "macro/key_table_rows.h"
+#include "base/key_table_rows.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // waits after the last action).
 #pragma once
 
-#include "macro/macro_record.h"
+#include "base/macro_record.h"
 #include "ui/controls.h"
 
 class KeyboardLayout;

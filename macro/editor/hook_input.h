@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "macro/macro_record.h"
+#include "base/macro_record.h"
 
 class KeyboardLayout;
 

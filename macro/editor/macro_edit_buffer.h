@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "macro/macro_record.h"
+#include "base/macro_record.h"
 
 // How the recorder fills in the delay before each action.
 enum class DelayMode : int {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/data_notices.h"
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "tests/app/app_test_support.h"
 #include "tests/macro/file_bytes.h"
 

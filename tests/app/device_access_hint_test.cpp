@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_wnd.h"
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "link/program_messages.h"
 #include "tests/app/app_test_support.h"
 

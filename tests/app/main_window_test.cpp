@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/config_name_wnd.h"
 #include "app/dpi_msg.h"
-#include "app/msg_wnd.h"
+#include "dialogs/config_name_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "link/program_messages.h"
 #include "sys/ui_language.h"
 #include "tests/app/app_test_support.h"

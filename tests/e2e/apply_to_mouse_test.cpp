@@ -10,25 +10,13 @@
 #include "protocol/apply_pipeline.h"
 #include "protocol/link_state.h"
 #include "protocol/send_engine.h"
+#include "sim/mouse_transport.h"
 #include "sim/simulated_mouse.h"
 #include "tests/e2e/mouse_matches_record.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// Hands the engine's transfers to the mouse as the driver library or the Bluetooth write would.
-class MouseTransport final : public ReportTransport {
-public:
-    MouseTransport(sim::SimulatedMouse& mouse, sim::Link link) : mouse_(mouse), link_(link) {}
-    bool Send(const uint8_t* data, std::size_t length) override {
-        return mouse_.Receive(link_, data, length);
-    }
-
-private:
-    sim::SimulatedMouse& mouse_;
-    sim::Link link_;
-};
 
 // The pacing is tested with the send engine alone; here time does not matter.
 class NoSleep final : public Sleeper {
@@ -134,9 +122,9 @@ protected:
     sim::SimulatedMouse mouse;
     LinkState links;
     NoSleep noSleep;
-    MouseTransport wired{mouse, sim::Link::Cable};
-    MouseTransport receiver{mouse, sim::Link::Receiver};
-    MouseTransport ble{mouse, sim::Link::Bluetooth};
+    sim::MouseTransport wired{mouse, sim::Link::Cable};
+    sim::MouseTransport receiver{mouse, sim::Link::Receiver};
+    sim::MouseTransport ble{mouse, sim::Link::Bluetooth};
     SendEngine engine{links, SendTransports{&wired, &receiver, &ble}, noSleep};
     MemoryProfiles profiles;
     CountingObserver observer;

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "app/config_name_wnd.h"
+#include "dialogs/config_name_wnd.h"
 #include "page/dpi_color_wnd.h"
 #include "page/profile_store.h"
 #include "ui/language_manager.h"

@@ -1,6 +1,6 @@
-#include "app/config_name_wnd.h"
+#include "dialogs/config_name_wnd.h"
 
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 #include "page/profile_store.h"
 
 void CMS_1_ConfigName::InitWindow() {

@@ -1,4 +1,4 @@
-#include "app/msg_wnd.h"
+#include "dialogs/msg_wnd.h"
 
 int CMsgWnd::Show(WindowImplBase* owner, const QString& titleKey, const QString& messageKey,
                   Kind kind) {
