@@ -15,7 +15,7 @@ deb=$(ls "$PWD"/build-deb/talvore_*.deb)
 export DEBIAN_FRONTEND=noninteractive
 
 echo "== removing the build packages"
-mapfile -t build_packages < <(scripts/install-deps.sh --list)
+mapfile -t build_packages < <(scripts/install-deps.sh --list program checks)
 apt-get purge -y -qq --autoremove "${build_packages[@]}" >/dev/null
 echo "Qt packages left: $(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'libqt6*' 'qt6*' 2>/dev/null |
     awk '$1 == "ii" { printf "%s ", $2 }')"
@@ -23,6 +23,11 @@ echo "Qt packages left: $(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'l
 echo "== apt-get install $deb"
 apt-get install -y -qq "$deb"
 dpkg -s talvore | grep -E '^(Status|Depends):'
+# Plugins no program links, which the package names by hand: the SVG images of the skin folder and
+# the Wayland platform.
+for plugin in imageformats/libqsvg.so 'platforms/libqwayland-*.so'; do
+    dpkg -S "*/qt6/plugins/$plugin" || { echo "no Qt plugin $plugin after installing the package" >&2; exit 1; }
+done
 
 echo "== talvorectl doctor"
 set +e
