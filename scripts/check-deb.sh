@@ -43,7 +43,11 @@ grep -q "library      /usr/lib/talvore/Hook.so  loads" /tmp/doctor.txt
 echo "== talvore on a virtual display"
 apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null
 export QT_LOGGING_RULES="talvore.*.info=true"
-xvfb-run -a -s "-screen 0 1280x1024x24" timeout 20 talvore >/tmp/talvore.log 2>&1 || true
+# A runtime folder of its own, as a session has: the single-instance socket lives there, apart from
+# any talvore of another session on this machine.
+runtime=$(mktemp -d)
+XDG_RUNTIME_DIR=$runtime xvfb-run -a -s "-screen 0 1280x1024x24" timeout 20 talvore >/tmp/talvore.log 2>&1 || true
+rm -rf "$runtime"
 cat /tmp/talvore.log
 grep -q "talvore.program: running" /tmp/talvore.log
 if grep -q "not loaded\|layout error\|could not load the Qt platform plugin" /tmp/talvore.log; then
