@@ -12,8 +12,9 @@ int RunImport(const QStringList& args, CommandContext& context) {
         return UsageError(context, kUsage);
     }
     // Everything is checked before the store is written, so a refused import changes nothing.
+    const NativePath file = PathArgument(context, 0);
     QString error;
-    auto record = ReadProfileFile(PathArgument(context, 0), error);
+    auto record = ReadProfileFile(file, error);
     if (!record) {
         return Fail(context, kExitBadInput, error);
     }
@@ -23,21 +24,20 @@ int RunImport(const QStringList& args, CommandContext& context) {
     }
     CliTexts texts(context.programFolder);
     ProfileStore store(*folder, texts);
+    // Read under the lock the commit keeps to: no other writer comes in between.
+    const ProfileStore::Loads loads = store.ReadForChange();
     // Writing over a store that holds more than could be read would destroy it.
-    if (const StoreLoad load = store.ReadProfiles(); !load.Writable()) {
-        return FailStore(context, load);
-    }
-    if (const StoreLoad load = store.Macros().Load(); !load.Writable()) {
-        return FailStore(context, load);
+    for (const StoreLoad* load : {&loads.profiles, &loads.macros}) {
+        if (!load->Writable()) {
+            return FailStore(context, *load);
+        }
     }
     if (store.Count() == 0) {
         store.AddDefaultProfile();  // the store the program would have started with
     }
-    StoreWriteResult failure;
-    store.SetSaveFailedHandler([&failure](const StoreWriteResult& result) { failure = result; });
     const ImportResult result = store.ImportProfileRecord(std::move(record));
     if (!result.Ok()) {
-        return FailWrite(context, failure);
+        return Fail(context, kExitBadInput, DescribeImportError(result, file, "profile"));
     }
     PrintLine(context.out, ListedName(result.name));
     return kExitOk;

@@ -10,23 +10,24 @@ int RunImportMacro(const QStringList& args, CommandContext& context) {
     if (args.size() != 1) {
         return UsageError(context, kUsage);
     }
+    // Everything is checked before the store is written, so a refused import changes nothing.
+    const NativePath file = PathArgument(context, 0);
+    QByteArray bytes;
+    if (const ImportResult read = MacroStore::ReadMacroFile(file, bytes); !read.Ok()) {
+        return Fail(context, kExitBadInput, DescribeImportError(read, file, "macro"));
+    }
     const auto folder = WritableDataFolder(context);
     if (!folder) {
         return kExitBadInput;
     }
     MacroStore store(*folder);
-    if (const StoreLoad load = store.Load(); !load.Writable()) {
+    // Read under the lock the commit keeps to: no other writer comes in between.
+    if (const StoreLoad load = store.ReadForChange(); !load.Writable()) {
         return FailStore(context, load);
     }
-    StoreWriteResult failure;
-    store.SetSaveFailedHandler([&failure](const StoreWriteResult& result) { failure = result; });
-    const NativePath path = PathArgument(context, 0);
-    const ImportResult result = store.Import(path);
-    if (result.error == ImportError::CannotSave) {
-        return FailWrite(context, failure);
-    }
+    const ImportResult result = store.ImportBytes(bytes);
     if (!result.Ok()) {
-        return Fail(context, kExitBadInput, DescribeImportError(result.error, path, "macro"));
+        return Fail(context, kExitBadInput, DescribeImportError(result, file, "macro"));
     }
     PrintLine(context.out, ListedName(result.name));
     return kExitOk;

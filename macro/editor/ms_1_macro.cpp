@@ -282,6 +282,11 @@ void CMS_1_Macro::LoadCurrent() {
 }
 
 void CMS_1_Macro::AddMacro() {
+    if (!services_.store.RoomFor(1)) {
+        CMsgWnd::Show(this, kWarningTitle, QLatin1String(kStoreFullTextKey),
+                      CMsgWnd::Kind::kWarning);
+        return;
+    }
     services_.store.AddNew(services_.texts);
     const int row =
         macroList_.AddLabel(services_.store.NameAt(services_.store.Count() - 1), kMacroRowHeight);
@@ -342,10 +347,10 @@ void CMS_1_Macro::ImportMacro() {
     const ImportResult result = services_.store.Import(path);
     if (!result.Ok()) {
         qCWarning(lcMacroEditor).noquote() << "cannot import" << path;
-        CMsgWnd::Show(this, kWarningTitle,
-                      QLatin1String(result.error == ImportError::CannotSave ? kImportNotSavedTextKey
-                                                                            : kImportFailedTextKey),
-                      CMsgWnd::Kind::kWarning);
+        const char* key = result.error == ImportError::CannotSave  ? kImportNotSavedTextKey
+                          : result.error == ImportError::StoreFull ? kStoreFullTextKey
+                                                                   : kImportFailedTextKey;
+        CMsgWnd::Show(this, kWarningTitle, QLatin1String(key), CMsgWnd::Kind::kWarning);
         return;
     }
     const int row = macroList_.AddLabel(result.name, kImportedMacroRowHeight);

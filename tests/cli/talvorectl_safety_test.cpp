@@ -11,43 +11,6 @@
 
 namespace {
 
-constexpr int kRecord = 165024;
-
-// A profile record named `name` whose buttons 4, 5, ... carry the named macros.
-QByteArray ProfileBytes(const QByteArray& utf16Name, const QList<const char*>& macros = {}) {
-    QByteArray record(kRecord, '\0');
-    record.replace(4, utf16Name.size(), utf16Name);
-    for (int i = 0; i < macros.size(); ++i) {
-        const int entry = 104 + 2456 + (4 + i) * 1272;
-        record[entry + 1] = 0x11;
-        const QByteArray name = Utf16(macros[i]);
-        record.replace(entry + 16, name.size(), name);
-        record.replace(entry + 64, 6, QByteArray("\x01\x00\x00\x00\x01\x00", 6));
-        record.replace(entry + 1088, 4, QByteArray("\x04\x01\x0A\x00", 4));
-    }
-    return record;
-}
-
-QByteArray MacroBytes(const QByteArray& utf16Name) {
-    QByteArray bytes(240, '\0');
-    bytes.replace(0, utf16Name.size(), utf16Name);
-    return bytes;
-}
-
-// The macro names of macro.data, in order.
-QStringList StoredMacroNames(const QByteArray& store) {
-    QStringList names;
-    for (qsizetype at = 0; at + 240 <= store.size(); at += 240) {
-        const auto* units = reinterpret_cast<const char16_t*>(store.constData() + at);
-        qsizetype length = 0;
-        while (length < 24 && units[length] != 0) {
-            ++length;
-        }
-        names.append(QString::fromUtf16(units, length));
-    }
-    return names;
-}
-
 class TalvorectlSafetyTest : public TalvorectlTest {
 protected:
     // A store with the default profile and one macro, written by talvorectl itself.
