@@ -54,5 +54,6 @@ void WarnPartialStore(CommandContext& context, const StoreLoad& load);
 // profile the program would start with, which is not written. Nothing: go on with `store`.
 std::optional<int> ReadProfilesOnly(ProfileStore& store, CommandContext& context);
 
-// A name from a file, printable on one line of a listing (control characters escaped).
+// A name from a file, printable on one line of a listing (control characters, line separators and
+// the controls that change the reading direction escaped).
 QString ListedName(const QString& name);

@@ -9,6 +9,8 @@
 #include <optional>
 #include <utility>
 
+#include "ui/skin_reading.h"
+
 namespace {
 Q_LOGGING_CATEGORY(lcUi, "talvore.ui")
 
@@ -53,14 +55,15 @@ QString UiApplication::SkinPath(const QString& relative) {
 }
 
 bool UiApplication::LoadTheme(const QString& qssPath) {
-    QFile file(qssPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qCWarning(lcUi) << "theme not loaded:" << qssPath << file.errorString();
+    QString sheet;
+    QString error;
+    if (!ui_internal::ReadSkinText(qssPath, sheet, &error)) {
+        qCWarning(lcUi).noquote() << "theme not loaded:" << error;
         return false;
     }
-    // url() in the sheet is relative to the skin folder, wherever the program was started.
-    QString sheet = QString::fromUtf8(file.readAll());
     const QString base = QFileInfo(qssPath).absolutePath();
+    sheet = ui_internal::SheetWithUsableImages(sheet, base);
+    // url() in the sheet is relative to the skin folder, wherever the program was started.
     sheet.replace(QStringLiteral("url(\""), QStringLiteral("url(\"%1/").arg(base));
     // The sheet may also name its images as "skins:<file>", the folder it lives in.
     QDir::setSearchPaths(QStringLiteral("skins"), {base});

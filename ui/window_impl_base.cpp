@@ -22,6 +22,7 @@
 
 #include "ui/color_palette.h"
 #include "ui/post_target.h"
+#include "ui/skin_reading.h"
 #include "ui/test_hook.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
@@ -331,7 +332,7 @@ QString WindowImplBase::WindowTitle() const {
 
 void WindowImplBase::SetIcon(const QString& imageFile) {
     if (QWidget* root = RootWidget()) {
-        root->setWindowIcon(QIcon(UiApplication::SkinPath(imageFile)));
+        root->setWindowIcon(ui_internal::SkinIcon(UiApplication::SkinPath(imageFile)));
     }
 }
 

@@ -226,6 +226,11 @@ TEST(PrintableText, ControlCharactersCannotForgeLines) {
     EXPECT_EQ(EscapeControls(QStringLiteral("\U0001F600")), QStringLiteral("\U0001F600"));
     EXPECT_EQ(PrintableFileName(QByteArray("\xc3\xa9\xc3\n\xed\xa0\x80")),
               QStringLiteral("\u00e9\\xc3\\n\\xed\\xa0\\x80"));
+    // Line and paragraph separators split a line on many terminals; the direction controls make
+    // a name read in another order than it is stored.
+    EXPECT_EQ(EscapeControls(QStringLiteral("a\u2028b\u2029c\u202Ed\u2066e\u200Ff")),
+              QStringLiteral("a\\u{2028}b\\u{2029}c\\u{202e}d\\u{2066}e\\u{200f}f"));
+    EXPECT_EQ(PrintableFileName(QByteArray("x\xe2\x80\xaey")), QStringLiteral("x\\u{202e}y"));
 }
 
 }  // namespace
