@@ -88,6 +88,11 @@ void CMainWnd::InitWindow() {
     if (!ChooseDataFolder(platform_.programFolder).writable) {
         dataNotices_.SaveFailed();
     }
+    if (!platform_.soleWriter) {
+        // Another program writes this data folder: writing too would undo its changes.
+        page_.Store().ForbidSaves();
+        dataNotices_.SaveFailed();
+    }
     if (!page_.LoadProfiles().keptAside.empty()) {
         dataNotices_.StoresKeptAside();
     }

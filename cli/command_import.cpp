@@ -1,6 +1,7 @@
 // talvorectl import FILE.pro: add a profile file to the store, as the window's import does.
 #include "cli/cli_support.h"
 #include "cli/profile_file.h"
+#include "cli/store_command.h"
 #include "page/profile_store.h"
 
 namespace {
@@ -22,29 +23,37 @@ int RunImport(const QStringList& args, CommandContext& context) {
     if (!folder) {
         return kExitBadInput;
     }
-    CliTexts texts(context.programFolder);
-    ProfileStore store(*folder, texts);
-    // Read under the lock the commit keeps to: no other writer comes in between.
-    const ProfileStore::Loads loads = store.ReadForChange();
-    // Writing over a store that holds more than could be read would destroy it.
-    for (const StoreLoad* load : {&loads.profiles, &loads.macros}) {
-        if (!load->Writable()) {
-            return FailStore(context, *load);
-        }
-    }
-    if (store.Count() == 0) {
-        store.AddDefaultProfile();  // the store the program would have started with
-    }
-    const ImportResult result = store.ImportProfileRecord(std::move(record));
-    if (!result.Ok()) {
-        return Fail(context, kExitBadInput, DescribeImportError(result, file, "profile"));
-    }
-    PrintLine(context.out, ListedName(result.name));
-    return kExitOk;
+    return RunStoreCommand(
+        context, *folder, QStringLiteral("import"), {AbsolutePathBytes(file)},
+        [&](DataFolderHold& hold) {
+            if (!hold.Hold()) {
+                return kExitBadInput;
+            }
+            CliTexts texts(context.programFolder);
+            ProfileStore store(*folder, texts);
+            // Read under the lock the commit keeps to: no other writer comes in between.
+            const ProfileStore::Loads loads = store.ReadForChange();
+            // Writing over a store that holds more than could be read would destroy it.
+            for (const StoreLoad* load : {&loads.profiles, &loads.macros}) {
+                if (!load->Writable()) {
+                    return FailStore(context, *load);
+                }
+            }
+            if (store.Count() == 0) {
+                store.AddDefaultProfile();  // the store the program would have started with
+            }
+            const ImportResult result = store.ImportProfileRecord(std::move(record));
+            if (!result.Ok()) {
+                return Fail(context, kExitBadInput, DescribeImportError(result, file, "profile"));
+            }
+            PrintLine(context.out, ListedName(result.name));
+            return kExitOk;
+        });
 }
 
 const CommandRegistrar registrar({"import", kUsage,
-                                  "Add a profile file to the store and select it; prints its name.",
+                                  "Add a profile file to the store and select it; prints its name. "
+                                  "While talvore runs on the same data, it does the import.",
                                   RunImport});
 
 }  // namespace

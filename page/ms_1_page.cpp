@@ -7,6 +7,7 @@
 #include "macro/us_keyboard_layout.h"
 #include "page/color_swatches.h"
 #include "page/function_codes.h"
+#include "page/page_operations.h"
 #include "page/page_window_services.h"
 #include "page/profile_list.h"
 #include "sys/clock.h"
@@ -81,6 +82,7 @@ void CMS_1_Page::Init() {
     profiles_ = std::make_unique<ProfileList>(
         store_, *window_, controls_.listProfile,
         ProfileList::PageHooks{[this] { RefreshPage(); }, [this] { PostApplyRequest(); }});
+    operations_ = std::make_unique<PageOperations>(store_, *profiles_);
     swatches_ = std::make_unique<ColorSwatches>(store_, *window_, [this] { PostApplyRequest(); });
     links_ = std::make_unique<DeviceLinks>(store_, deviceView_, *windowServices_, window_->Poster(),
                                            platform_);

@@ -20,6 +20,7 @@
 #include "ui/notify_pump.h"
 
 class ColorSwatches;
+class PageOperations;
 class PageWindowServices;
 class ProfileList;
 class WindowImplBase;
@@ -65,6 +66,8 @@ public:
     DeviceLinks* Links() { return links_.get(); }
     const HookTable* Hooks() const { return hooks_; }
     ButtonAssignment& Buttons() { return buttons_; }
+    // What other programs may ask of the page; null before Init.
+    PageOperations* Operations() { return operations_.get(); }
     // What the battery panel shows, for the tray.
     BatteryDisplay& Battery() { return battery_; }
 
@@ -97,6 +100,7 @@ private:
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
     std::unique_ptr<ProfileList> profiles_;
+    std::unique_ptr<PageOperations> operations_;
     std::unique_ptr<ColorSwatches> swatches_;
     std::unique_ptr<DeviceLinks> links_;
 };
