@@ -72,16 +72,16 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         if (options.onMainWindowCreated) {
             options.onMainWindowCreated(window);
         }
-        const RequestTarget requests{dataFolder, [&window]() -> PageOperations* {
-                                         return !window.IsWindow() ? nullptr
-                                                                   : window.Page().Operations();
-                                     }};
+        const RequestTarget requests{
+            dataFolder, [&window]() -> PageOperations* {
+                return window.Ending() || !window.IsWindow() ? nullptr : window.Page().Operations();
+            }};
         instance.SetRequestHandler(
             [&requests](const InstanceRequest& request, const SingleInstance::Accept& accept) {
                 return AnswerTalvorectl(request, accept, requests);
             });
         // A signal to end takes the way the tray's Exit takes.
-        QuitSignals quitSignals([&window](int) { window.Destroy(); });
+        QuitSignals quitSignals([&window](int) { window.EndProgram(); });
         qCInfo(lcProgram) << "running";
         app.MessageLoop();
         instance.SetRequestHandler({});

@@ -95,6 +95,12 @@ void CMS_1_Page::Teardown() {
     }
 }
 
+bool CMS_1_Page::SaveProfilesNow() {
+    // An empty list before the load must never replace pro.data.
+    const bool loaded = store_.WithLock([](ProfileStore& s) { return s.Current() != nullptr; });
+    return loaded && store_.SaveProfiles();
+}
+
 StoreStartReport CMS_1_Page::LoadProfiles() {
     const StoreStartReport report = store_.LoadProfiles();
     if (profiles_) {

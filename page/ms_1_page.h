@@ -42,6 +42,8 @@ public:
     StoreStartReport LoadProfiles();
     // Stops the worker before the driver libraries are closed and unloaded.
     void Teardown();
+    // Writes the profiles now, before anything else happens (nothing before they are loaded).
+    bool SaveProfilesNow();
 
     // From the main window's message handling (UI thread).
     void OnReceiverEvent(uint32_t code);

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QThread>
+#include <QWidget>
 #include <optional>
 #include <utility>
 
@@ -22,6 +24,11 @@ QString& SkinFolderStore() {
 std::optional<QString>& PendingTheme() {
     static std::optional<QString> sheet;
     return sheet;
+}
+
+bool& EndingFlag() {
+    static bool ending = false;
+    return ending;
 }
 }  // namespace
 
@@ -87,6 +94,36 @@ void UiApplication::ApplyPendingTheme() {
 
 int UiApplication::MessageLoop() {
     return QApplication::exec();
+}
+
+void UiApplication::EndModalRuns() {
+    EndingFlag() = true;
+    // A window that would not leave still counts only once.
+    for (int guard = 0; guard < 100; ++guard) {
+        QWidget* open = QApplication::activePopupWidget();
+        if (open == nullptr) {
+            open = QApplication::activeModalWidget();
+        }
+        if (open == nullptr) {
+            return;
+        }
+        open->close();  // a dialog rejects; one of our windows closes with 0
+        if (open->isVisible()) {
+            open->hide();
+        }
+    }
+}
+
+void UiApplication::AllowModalRuns() {
+    EndingFlag() = false;
+}
+
+bool UiApplication::Ending() {
+    return EndingFlag();
+}
+
+int UiApplication::LoopDepth() {
+    return QThread::currentThread()->loopLevel();
 }
 
 void UiApplication::PostQuitMessage(int code) {

@@ -341,6 +341,10 @@ int WindowImplBase::ShowModal() {
     if (root == nullptr || destroying_) {
         return -1;
     }
+    if (UiApplication::Ending()) {
+        Close(0);  // the program ends: no new dialog waits for an answer
+        return 0;
+    }
     if (auto script = TestHook::TakeModal(GetWindowClassName())) {
         root->show();
         if (script->act) {

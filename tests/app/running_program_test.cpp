@@ -1,6 +1,6 @@
 // The running program as a process: beside talvorectl on one data folder (talvorectl hands its
-// imports to the program, so neither undoes the other), and started with files in its folder that
-// are not regular files.
+// imports to the program, so neither undoes the other), ended by a signal whatever dialog is open
+// (its edits saved), and started with files in its folder that are not regular files.
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -200,6 +200,22 @@ TEST_F(RunningProgram, ACommandIsRefusedWhileADialogIsOpen) {
     EXPECT_EQ(StoredProfiles(), before);
     EndWith(SIGINT);
     EXPECT_EQ(StoredProfiles(), before);
+}
+
+TEST_F(RunningProgram, ASignalEndsTheProgramCleanlyWhateverDialogIsOpen) {
+    int value = 10;
+    for (const char* dialog :
+         {"shortcut", "macro", "colour", "name", "message", "file", "recording"}) {
+        SCOPED_TRACE(dialog);
+        log.clear();
+        ASSERT_NO_FATAL_FAILURE(StartProgram());
+        Tell("edit " + QByteArray::number(++value));
+        ASSERT_TRUE(WaitFor("edited " + QByteArray::number(value)));
+        Tell(QByteArray("open ") + dialog);
+        ASSERT_TRUE(WaitFor(QByteArray("opened ") + dialog));
+        EndWith(SIGTERM);
+        EXPECT_EQ(StoredSleepTimer(0), value);
+    }
 }
 
 TEST_F(RunningProgram, FifosInPlaceOfItsLanguageFileAndImagesDoNotHoldItUp) {
