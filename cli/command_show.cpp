@@ -8,6 +8,7 @@
 #include "macro/macro_binding.h"
 #include "page/profile_store.h"
 #include "protocol/utf16_field.h"
+#include "sys/printable_text.h"
 
 namespace {
 
@@ -85,6 +86,23 @@ QJsonObject ProfileJson(const ProfileRecord& record) {
     };
 }
 
+// JSON keeps these characters as they are; written as \uXXXX they can no longer split a line of
+// the output or reverse how a name reads on a terminal. (Outside strings JSON is plain ASCII.)
+QByteArray EscapeLineLayout(const QByteArray& json) {
+    const QString text = QString::fromUtf8(json);
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (ChangesLineLayout(c.unicode())) {
+            out += QStringLiteral("\\u") +
+                   QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    return out.toUtf8();
+}
+
 int RunShow(const QStringList& args, CommandContext& context) {
     if (args.size() != 1) {
         return UsageError(context, kUsage);
@@ -94,7 +112,8 @@ int RunShow(const QStringList& args, CommandContext& context) {
     if (!record) {
         return Fail(context, kExitBadInput, error);
     }
-    const QByteArray json = QJsonDocument(ProfileJson(*record)).toJson(QJsonDocument::Indented);
+    const QByteArray json =
+        EscapeLineLayout(QJsonDocument(ProfileJson(*record)).toJson(QJsonDocument::Indented));
     std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), context.out);
     return kExitOk;
 }

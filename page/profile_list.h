@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include "macro/import_result.h"
 #include "ui/controls.h"
 #include "ui/file_dialogs.h"
 
@@ -39,6 +40,9 @@ public:
     void Reset();
     void Import();
     void Export();
+    // Imports a profile file without a dialog (for other programs' requests too): on success the
+    // new row is added and selected, as after the import button.
+    ImportResult ImportFile(const NativePath& path);
 
 private:
     // The name dialog under its caption; nothing when the user cancelled.
