@@ -15,8 +15,11 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcInstance, "talvore.instance")
 
-// What a second start sends; anything else on the socket is ignored.
-constexpr char kShowRequest[] = "show\n";
+// What a second start sends: "show", or "show <activation token>", and a newline; anything else
+// on the socket is ignored.
+constexpr char kShowRequest[] = "show";
+// Tokens are short (compositors use a UUID or a few dozen characters); a line never grows past.
+constexpr qint64 kMaxRequestLine = 512;
 // A running instance answers a local connection at once; these only bound a hung one.
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kWriteTimeoutMs = 1000;
@@ -65,7 +68,14 @@ bool SingleInstance::SignalRunningInstance() const {
     if (!socket.waitForConnected(kConnectTimeoutMs)) {
         return false;
     }
-    socket.write(kShowRequest);
+    // The token is the launcher's gift to this start; the running instance makes use of it.
+    QByteArray request(kShowRequest);
+    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+    if (!token.isEmpty() && token.size() < kMaxRequestLine - 8 && !token.contains('\n') &&
+        !token.contains(' ')) {
+        request += ' ' + token;
+    }
+    socket.write(request + '\n');
     const bool sent = socket.waitForBytesWritten(kWriteTimeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) {
@@ -109,15 +119,22 @@ void SingleInstance::AcceptConnections() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > 64) {
+                if (socket->bytesAvailable() > kMaxRequestLine) {
                     socket->abort();  // not one of ours
                 }
                 return;
             }
-            const QByteArray line = socket->readLine(64);
+            QByteArray line = socket->readLine(kMaxRequestLine + 1);
             socket->disconnectFromServer();
+            if (!line.endsWith('\n')) {
+                return;  // longer than any request of ours
+            }
+            line.chop(1);
+            const QByteArray withToken = QByteArray(kShowRequest) + ' ';
             if (line == kShowRequest) {
-                Q_EMIT SecondStart();
+                Q_EMIT SecondStart(QString());
+            } else if (line.startsWith(withToken) && line.size() > withToken.size()) {
+                Q_EMIT SecondStart(QString::fromUtf8(line.mid(withToken.size())));
             }
         });
     }

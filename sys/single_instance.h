@@ -40,8 +40,10 @@ public:
     static Address AddressFor(const QString& instanceName);
 
 Q_SIGNALS:
-    // A later start asked this instance to show itself.
-    void SecondStart();
+    // A later start asked this instance to show itself. `activationToken` is the token its
+    // launcher gave it (XDG_ACTIVATION_TOKEN), empty when none: with it a Wayland compositor
+    // lets this instance's window take the focus.
+    void SecondStart(const QString& activationToken);
 
 private:
     bool SignalRunningInstance() const;
