@@ -23,6 +23,7 @@
 #include "ui/color_palette.h"
 #include "ui/post_target.h"
 #include "ui/test_hook.h"
+#include "ui/title_drag.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
 #include "ui/window_host.h"
@@ -102,9 +103,15 @@ bool WindowImplBase::Create(WindowImplBase* owner, unsigned style, const QRect& 
     if ((style & kWindowTopMost) != 0) {
         flags |= Qt::WindowStaysOnTopHint;
     }
+    if ((style & kWindowTip) != 0) {
+        flags = Qt::ToolTip;
+    }
     if ((style & kWindowNoActivate) != 0) {
         flags |= Qt::WindowDoesNotAcceptFocus;
         root->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    if ((style & kWindowNotification) != 0) {
+        root->setAttribute(Qt::WA_X11NetWmWindowTypeNotification);
     }
     root->setParent(owner != nullptr ? owner->RootWidget() : nullptr, flags);
     // The first window of a run takes the theme now that its layout is complete.
@@ -118,6 +125,9 @@ bool WindowImplBase::Create(WindowImplBase* owner, unsigned style, const QRect& 
     destroying_ = false;
     closeResult_.reset();
     root->installEventFilter(host_.get());
+    if ((style & kWindowCaption) == 0) {
+        TitleDrag::Attach(root);  // the window draws its own title: dragging it moves the window
+    }
     ui_internal::ApplyTextKeys(root);
     WireControls(root);
     ui_internal::RegisterTextRoot(root);
