@@ -543,12 +543,13 @@ private:
 
 }  // namespace
 
-void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder) {
+void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder,
+                                            bool waitForWindow) {
     auto* waiter = new PanelAfterFirstFrame(besides, skinFolder);
     QMetaObject::invokeMethod(
         waiter,
-        [waiter, besides] {
-            if (!besides->isVisible()) {
+        [waiter, besides, waitForWindow] {
+            if (!besides->isVisible() && !waitForWindow) {
                 waiter->OpenSoon();
             }
         },
