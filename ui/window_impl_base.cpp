@@ -24,6 +24,7 @@
 #include "ui/post_target.h"
 #include "ui/test_hook.h"
 #include "ui/title_drag.h"
+#include "ui/x11_window_type.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
 #include "ui/window_host.h"
@@ -110,15 +111,16 @@ bool WindowImplBase::Create(WindowImplBase* owner, unsigned style, const QRect& 
         flags |= Qt::WindowDoesNotAcceptFocus;
         root->setAttribute(Qt::WA_ShowWithoutActivating);
     }
-    if ((style & kWindowNotification) != 0) {
-        root->setAttribute(Qt::WA_X11NetWmWindowTypeNotification);
-    }
+
     root->setParent(owner != nullptr ? owner->RootWidget() : nullptr, flags);
     // The first window of a run takes the theme now that its layout is complete.
     UiApplication::ApplyPendingTheme();
     root->setProperty(kWindowProperty, QVariant::fromValue(reinterpret_cast<quintptr>(this)));
     if (rect.isValid()) {
         root->setGeometry(rect);
+    }
+    if ((style & kWindowNotification) != 0) {
+        MarkAsX11Notification(root);
     }
     root_ = root;
     owner_ = owner;
