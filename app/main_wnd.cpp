@@ -353,6 +353,8 @@ void CMainWnd::CheckDeviceAccess() {
 void CMainWnd::OnBatteryChanged() {
     UpdateTrayToolTip();
     const BatteryDisplay& battery = page_.Battery();
+    qCDebug(lcMainWindow) << "battery reading:" << battery.Level() << "charging"
+                          << battery.Charging();
     const std::optional<LowBatteryAlert::Warning> warning =
         batteryAlert_.Update(battery.Level(), battery.Charging());
     tray_.SetLowBatteryBadge(batteryAlert_.Low());

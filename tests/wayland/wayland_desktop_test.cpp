@@ -202,6 +202,70 @@ TEST_F(OnCompositor, ASecondStartWithTheLaunchersTokenFocusesTheCoveredWindow) {
     EXPECT_TRUE(WaitForFocus(first.Pid(), kMainTitle)) << first.Log().toStdString();
 }
 
+// The demo as a user starts it: TALVORE_SIM_BATTERY sets the simulated mouse's level. At 12 %
+// exactly one notification comes, however many readings follow; at 60 % none.
+TEST_F(OnCompositor, TheDemoAtTwelvePercentSendsOneNotificationAndAtSixtyNone) {
+    if (!TestSessionBus().Running()) {
+        GTEST_SKIP() << TestSessionBus().Problem().toStdString();
+    }
+    for (const int level : {12, 60}) {
+        SCOPED_TRACE(level);
+        FakeNotifications notes(TestSessionBus().Connect(QStringLiteral("notes-%1").arg(level)));
+        ASSERT_TRUE(notes.Start());
+        ProgramProcess demo(ProgramProcess::Kind::Demo);
+        demo.Environment().insert(QStringLiteral("TALVORE_SIM_LINKS"),
+                                  QStringLiteral("receiver,awake"));
+        demo.Environment().insert(QStringLiteral("TALVORE_SIM_BATTERY"), QString::number(level));
+        demo.Environment().insert(QStringLiteral("QT_LOGGING_RULES"),
+                                  QStringLiteral("talvore.program.info=true;talvore.window.debug=true"));
+        ASSERT_TRUE(demo.Start());
+        const QByteArray reading = "battery reading: " + QByteArray::number(level);
+        ASSERT_TRUE(demo.WaitForLine(reading)) << demo.Log().toStdString();
+        // The mouse reports its level again every few seconds: wait for two more readings.
+        const auto readings = [&] { return demo.Log().count(reading); };
+        const qsizetype seen = readings();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                demo.ReadOutput();
+                return readings() >= seen + 2;
+            },
+            kWaitMs))
+            << demo.Log().toStdString();
+        if (level == 12) {
+            ASSERT_EQ(notes.Received().size(), 1);
+            EXPECT_EQ(notes.Received().constFirst().summary, QStringLiteral("Mouse battery low"));
+            EXPECT_EQ(notes.Received().constFirst().body,
+                      QStringLiteral("12% left. Connect the cable to charge the mouse."));
+        } else {
+            EXPECT_TRUE(notes.Received().isEmpty());
+        }
+    }
+}
+
+// Started in the tray (as the autostart entry starts it): with a tray no window maps at all;
+// without one the window comes, as there would be no other way to it.
+TEST_F(OnCompositor, StartedHiddenWithATrayNoWindowMapsAndWithoutOneTheWindowShows) {
+    if (!TestSessionBus().Running()) {
+        GTEST_SKIP() << TestSessionBus().Problem().toStdString();
+    }
+    {
+        FakeStatusNotifierWatcher tray(TestSessionBus().Connect(QStringLiteral("tray-at-start")));
+        ASSERT_TRUE(tray.Start());
+        ProgramProcess demo(ProgramProcess::Kind::Demo);
+        ASSERT_TRUE(demo.Start({QStringLiteral("--hidden")}));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !tray.RegisteredStatusNotifierItems().isEmpty(); },
+                                    kWaitMs))
+            << demo.Log().toStdString();
+        QTest::qWait(3000);
+        EXPECT_FALSE(TestCompositor().FindWindow([&](const QJsonObject& w) {
+            return w.value(QStringLiteral("pid")).toInteger() == demo.Pid();
+        })) << "a window of the demo mapped";
+    }
+    ProgramProcess demo(ProgramProcess::Kind::Demo);
+    ASSERT_TRUE(demo.Start({QStringLiteral("--hidden")}));
+    EXPECT_TRUE(WaitForWindow(demo.Pid(), kMainTitle)) << demo.Log().toStdString();
+}
+
 // In this process, natively: the program's window with the simulated mouse on its cable.
 class ProgramOnCompositor : public ProgramOnMouse {
 protected:

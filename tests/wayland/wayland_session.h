@@ -28,6 +28,8 @@ public:
     bool Start(const QStringList& arguments = {});
     // Runs the event loop until the error stream holds `line` (at most 20 s).
     bool WaitForLine(const QByteArray& line);
+    // Takes what the program has written so far into Log().
+    void ReadOutput() { log_ += process_.readAllStandardError(); }
     qint64 Pid() const { return process_.processId(); }
     QProcess& Process() { return process_; }
     QByteArray Log() const { return log_; }
