@@ -7,12 +7,15 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev libqt6opengl6-dev
+    qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev libqt6opengl6-dev qt6-wayland
     libhidapi-dev libxkbcommon-dev libxkbcommon-x11-dev libxi-dev libx11-dev libxdamage-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
     dbus-daemon
+    # the desktop tests: a headless Wayland compositor, its screenshots, our input client's
+    # libraries; an X11 window manager, a tray and the X tools the X11 tests use
+    sway grim libwayland-dev openbox trayer x11-utils
     # clang with libFuzzer and the sanitizer runtimes: the fuzz targets of fuzz/ (.ci/run)
     clang libclang-rt-14-dev
 )
