@@ -3,9 +3,13 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 
+#include <QDBusPendingCallWatcher>
+
 namespace {
-// The portal answers at once or not at all; the start-up does not wait longer for it.
-constexpr int kReadTimeoutMs = 1000;
+// A running portal answers at once; the start-up waits no longer than this. A portal the bus is
+// still starting answers later, and its answer is taken then.
+constexpr int kReadTimeoutMs = 500;
+constexpr int kLateReadTimeoutMs = 10000;
 }  // namespace
 
 DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, QObject* parent)
@@ -22,6 +26,23 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, QObject* parent)
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
         answered_ = true;
         current_ = FromPortalValue(reply.arguments().constFirst());
+    } else if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")) {
+        auto* late = new QDBusPendingCallWatcher(bus_.asyncCall(read, kLateReadTimeoutMs), this);
+        connect(late, &QDBusPendingCallWatcher::finished, this,
+                [this](QDBusPendingCallWatcher* call) {
+                    call->deleteLater();
+                    const QDBusMessage answer = call->reply();
+                    if (answer.type() != QDBusMessage::ReplyMessage ||
+                        answer.arguments().isEmpty() || answered_) {
+                        return;  // no portal after all, or a change said it already
+                    }
+                    answered_ = true;
+                    const ColorScheme scheme = FromPortalValue(answer.arguments().constFirst());
+                    if (scheme != current_) {
+                        current_ = scheme;
+                        Q_EMIT Changed(scheme);
+                    }
+                });
     }
     bus_.connect(QLatin1String(kService), QLatin1String(kPath), QLatin1String(kInterface),
                  QStringLiteral("SettingChanged"), this,

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
@@ -20,7 +21,7 @@ namespace {
 
 constexpr char kWatcherService[] = "org.kde.StatusNotifierWatcher";
 constexpr char kWatcherPath[] = "/StatusNotifierWatcher";
-// How often a Wayland session is asked for a tray host until one has come.
+// How often the tray's watcher is asked whether its host has come, once the watcher is there.
 constexpr int kHostWatchMs = 1000;
 
 std::optional<bool>& HostOverride() {
@@ -76,6 +77,7 @@ QIcon WithLowBatteryBadge(const QIcon& icon) {
 struct TrayIcon::Impl {
     std::unique_ptr<QSystemTrayIcon> icon;
     std::unique_ptr<QTimer> hostWatch;
+    std::unique_ptr<QDBusServiceWatcher> watcherWatch;
     MessagePoster receiver;
     unsigned message = ui::kMsgTrayIcon;
     bool created = false;
@@ -104,15 +106,29 @@ void TrayIcon::Create(WindowImplBase* receiver, const QString& iconFile, const Q
         MakeQtIcon();
         return;
     }
+    // The watcher's name appearing on the bus wakes the wait; its host registers with it a moment
+    // later, so from then on the watcher is asked once a second. A desktop without any tray
+    // costs nothing while it waits.
     impl_->hostWatch = std::make_unique<QTimer>();
     impl_->hostWatch->setInterval(kHostWatchMs);
     QObject::connect(impl_->hostWatch.get(), &QTimer::timeout, [this] {
         if (StatusNotifierHostRegistered()) {
             impl_->hostWatch->stop();
+            impl_->watcherWatch.reset();
             MakeQtIcon();
         }
     });
-    impl_->hostWatch->start();
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return;  // no session bus: no StatusNotifierItem tray can ever come
+    }
+    impl_->watcherWatch = std::make_unique<QDBusServiceWatcher>(
+        QLatin1String(kWatcherService), bus, QDBusServiceWatcher::WatchForRegistration);
+    QObject::connect(impl_->watcherWatch.get(), &QDBusServiceWatcher::serviceRegistered,
+                     [this] { impl_->hostWatch->start(); });
+    if (bus.interface()->isServiceRegistered(QLatin1String(kWatcherService)).value()) {
+        impl_->hostWatch->start();  // the watcher is there, its host not yet
+    }
 }
 
 void TrayIcon::MakeQtIcon() {
@@ -147,10 +163,6 @@ bool TrayIcon::IsCreated() const {
     return impl_->created;
 }
 
-bool TrayIcon::IsInTray() const {
-    return impl_->icon != nullptr && impl_->icon->isVisible() && HostPresent();
-}
-
 void TrayIcon::SetToolTip(const QString& toolTip) {
     impl_->toolTip = toolTip;
     if (impl_->icon) {
@@ -178,6 +190,7 @@ QRect TrayIcon::Geometry() const {
 }
 
 void TrayIcon::Remove() {
+    impl_->watcherWatch.reset();
     impl_->hostWatch.reset();
     impl_->icon.reset();
     impl_->created = false;

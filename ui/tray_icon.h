@@ -29,8 +29,6 @@ public:
     void Create(WindowImplBase* receiver, const QString& iconFile, const QString& toolTip,
                 PopupMenu* menu = nullptr, unsigned message = ui::kMsgTrayIcon);
     bool IsCreated() const;
-    // Whether the desktop's tray holds the icon now (Qt's icon exists and a tray is there).
-    bool IsInTray() const;
     void SetToolTip(const QString& toolTip);
     QString ToolTip() const;
     // A red battery badge on the icon while the mouse's battery is low.

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
         app = std::make_unique<UiApplication>(appArgc, appArgv);
     }
     const int result = RUN_ALL_TESTS();
+    app.reset();  // its connection to the compositor ends first
     delete compositor;
     delete sessionBus;
     return result;
