@@ -9,12 +9,11 @@ CDPIMsg* CDPIMsg::Open(WindowImplBase* owner, const QString& text,
     // On X11 a notification bubble at the corner of the screen. A Wayland window cannot place
     // itself: there the popup is a popup of the main window, centred on it, and neither takes
     // the focus.
-    popup->onWayland_ = CurrentSessionKind() == SessionKind::Wayland && owner != nullptr &&
-                        owner->IsVisible();
-    const unsigned style = popup->onWayland_
-                               ? kWindowTip | kWindowNoActivate
-                               : kWindowToolWindow | kWindowTopMost | kWindowNoActivate |
-                                     kWindowNotification;
+    popup->onWayland_ =
+        CurrentSessionKind() == SessionKind::Wayland && owner != nullptr && owner->IsVisible();
+    const unsigned style = popup->onWayland_ ? kWindowTip | kWindowNoActivate
+                                             : kWindowToolWindow | kWindowTopMost |
+                                                   kWindowNoActivate | kWindowNotification;
     if (!popup->Create(owner, style, QRect(0, 0, 800, 800))) {
         delete popup;
         return nullptr;

@@ -18,6 +18,8 @@
 #include "ui/ui_application.h"
 
 Q_LOGGING_CATEGORY(lcMainWindow, "talvore.window")
+// Every battery reading: silent unless asked for (talvore.battery.debug=true).
+Q_LOGGING_CATEGORY(lcBattery, "talvore.battery", QtInfoMsg)
 
 namespace {
 
@@ -353,8 +355,7 @@ void CMainWnd::CheckDeviceAccess() {
 void CMainWnd::OnBatteryChanged() {
     UpdateTrayToolTip();
     const BatteryDisplay& battery = page_.Battery();
-    qCDebug(lcMainWindow) << "battery reading:" << battery.Level() << "charging"
-                          << battery.Charging();
+    qCDebug(lcBattery) << "battery reading:" << battery.Level() << "charging" << battery.Charging();
     const std::optional<LowBatteryAlert::Warning> warning =
         batteryAlert_.Update(battery.Level(), battery.Charging());
     tray_.SetLowBatteryBadge(batteryAlert_.Low());

@@ -117,9 +117,8 @@ void ProgramMenus::PutLookInForce() {
 
 void ProgramMenus::ToggleAutostart() {
     const bool enable = !autostart::IsEnabled();
-    const FileError result = enable
-                                 ? autostart::Enable(QCoreApplication::applicationFilePath())
-                                 : autostart::Disable();
+    const FileError result =
+        enable ? autostart::Enable(QCoreApplication::applicationFilePath()) : autostart::Disable();
     if (result != FileError::None) {
         qCWarning(lcMenus).noquote() << DescribeFileError(result, autostart::EntryPath());
         CMsgWnd::Show(window_, QStringLiteral("warning_title_text"),

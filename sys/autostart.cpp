@@ -6,7 +6,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-
 namespace autostart {
 
 namespace {
@@ -56,8 +55,9 @@ bool IsEnabled() {
         return false;
     }
     const QSettings entry(path, QSettings::IniFormat);
-    return !entry.value(QStringLiteral("Desktop Entry/Hidden")).toString().contains(
-               QLatin1String("true")) &&
+    return !entry.value(QStringLiteral("Desktop Entry/Hidden"))
+                .toString()
+                .contains(QLatin1String("true")) &&
            !entry.value(QStringLiteral("Desktop Entry/X-GNOME-Autostart-enabled"))
                 .toString()
                 .contains(QLatin1String("false"));
@@ -87,9 +87,8 @@ FileError Enable(const QString& executablePath) {
                                  "X-GNOME-Autostart-enabled=true\n")
                                  .arg(ExecCommand(executablePath))
                                  .toUtf8();
-    return WriteFileAtomically(path, [&entry](QIODevice& out) {
-        return out.write(entry) == entry.size();
-    });
+    return WriteFileAtomically(
+        path, [&entry](QIODevice& out) { return out.write(entry) == entry.size(); });
 }
 
 FileError Disable() {

@@ -18,9 +18,9 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, QObject* parent)
     if (!bus_.isConnected()) {
         return;
     }
-    QDBusMessage read = QDBusMessage::createMethodCall(
-        QLatin1String(kService), QLatin1String(kPath), QLatin1String(kInterface),
-        QStringLiteral("Read"));
+    QDBusMessage read =
+        QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kPath),
+                                       QLatin1String(kInterface), QStringLiteral("Read"));
     read << QLatin1String(kNamespace) << QLatin1String(kKey);
     const QDBusMessage reply = bus_.call(read, QDBus::Block, kReadTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
@@ -62,8 +62,9 @@ ColorScheme DesktopColorScheme::FromPortalValue(const QVariant& value) {
     if (!ok) {
         return ColorScheme::NoPreference;
     }
-    return scheme == 1 ? ColorScheme::Dark
-                       : scheme == 2 ? ColorScheme::Light : ColorScheme::NoPreference;
+    return scheme == 1   ? ColorScheme::Dark
+           : scheme == 2 ? ColorScheme::Light
+                         : ColorScheme::NoPreference;
 }
 
 void DesktopColorScheme::OnSettingChanged(const QString& settingNamespace, const QString& key,

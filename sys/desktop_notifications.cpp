@@ -42,14 +42,14 @@ void DesktopNotifications::Show(const DesktopNote& note) {
 }
 
 void DesktopNotifications::Send(const DesktopNote& note) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QLatin1String(kService), QLatin1String(kPath), QLatin1String(kInterface),
-        QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kPath),
+                                       QLatin1String(kInterface), QStringLiteral("Notify"));
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(note.critical ? 2 : 1));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.talvore.Talvore"));
-    call << QCoreApplication::applicationName() << lastId_ << note.icon << note.summary
-         << note.body << QStringList() << hints << note.expireMs;
+    call << QCoreApplication::applicationName() << lastId_ << note.icon << note.summary << note.body
+         << QStringList() << hints << note.expireMs;
     waiting_ = true;
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

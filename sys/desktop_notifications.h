@@ -14,9 +14,9 @@
 struct DesktopNote {
     QString summary;
     QString body;
-    QString icon;          // an icon name or an absolute file path; empty for the service's own
-    int expireMs = -1;     // -1: the service decides; 0: until dismissed
-    bool critical = false; // urgency 2 (critical), else 1 (normal)
+    QString icon;           // an icon name or an absolute file path; empty for the service's own
+    int expireMs = -1;      // -1: the service decides; 0: until dismissed
+    bool critical = false;  // urgency 2 (critical), else 1 (normal)
 };
 
 class DesktopNotifications final : public QObject {

@@ -64,8 +64,7 @@ QByteArray PreferredQtPlatform(const QByteArray& qtPlatform, const QByteArray& w
     }
     if (HasWaylandSession(waylandDisplay, sessionType)) {
         // Qt 6.4 ignores XDG_SESSION_TYPE=wayland under GNOME and would pick xcb: say it.
-        return display.isEmpty() ? QByteArrayLiteral("wayland")
-                                 : QByteArrayLiteral("wayland;xcb");
+        return display.isEmpty() ? QByteArrayLiteral("wayland") : QByteArrayLiteral("wayland;xcb");
     }
     return QByteArrayLiteral("xcb");
 }

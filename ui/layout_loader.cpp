@@ -1,13 +1,13 @@
 // Layouts are Qt Designer files read at run time; our own widgets are created by class name.
+#include <QAbstractButton>
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QHash>
 #include <QDir>
 #include <QFile>
-#include <QPointer>
-#include <QAbstractButton>
+#include <QHash>
 #include <QIcon>
 #include <QLabel>
+#include <QPointer>
 #include <QUiLoader>
 #include <QVariant>
 #include <QXmlStreamReader>

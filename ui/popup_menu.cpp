@@ -110,8 +110,8 @@ bool PopupMenu::Load(WindowImplBase* receiver, const QString& layoutFile) {
             command->userData = action->data().toString();
             command->text = action->text();
             // The command lives with the queued message and goes with it, handled or dropped.
-            impl_->receiver.Post(ui::kMsgMenuCommand, reinterpret_cast<quintptr>(command.get()),
-                                 0, command);
+            impl_->receiver.Post(ui::kMsgMenuCommand, reinterpret_cast<quintptr>(command.get()), 0,
+                                 command);
         });
     }
     QObject::connect(impl_->menu.get(), &QMenu::aboutToShow, impl_->menu.get(),

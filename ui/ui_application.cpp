@@ -73,8 +73,8 @@ QString UiApplication::SkinPath(const QString& relative) {
     const QDir folder(SkinFolderStore());
     const QString prefix = QStringLiteral("skins/");
     if (!SkinVariantStore().isEmpty() && path.startsWith(prefix)) {
-        const QString variant =
-            folder.filePath(prefix + SkinVariantStore() + QLatin1Char('/') + path.mid(prefix.size()));
+        const QString variant = folder.filePath(prefix + SkinVariantStore() + QLatin1Char('/') +
+                                                path.mid(prefix.size()));
         if (QFileInfo::exists(variant)) {
             return variant;
         }

@@ -24,11 +24,11 @@
 #include "ui/post_target.h"
 #include "ui/test_hook.h"
 #include "ui/title_drag.h"
-#include "ui/x11_window_type.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
 #include "ui/window_host.h"
 #include "ui/window_registry.h"
+#include "ui/x11_window_type.h"
 
 namespace {
 Q_LOGGING_CATEGORY(lcWindow, "talvore.ui.window")

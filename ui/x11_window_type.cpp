@@ -2,8 +2,8 @@
 
 #include <xcb/xcb.h>
 
-#include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include <cstdlib>

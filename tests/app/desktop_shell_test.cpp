@@ -39,8 +39,8 @@ protected:
         QCoreApplication::processEvents();
     }
     int ShownPage() const {
-        auto* stack = window->RootWidget()->findChild<QStackedWidget*>(
-            QStringLiteral("device_tab_switch"));
+        auto* stack =
+            window->RootWidget()->findChild<QStackedWidget*>(QStringLiteral("device_tab_switch"));
         return stack != nullptr && stack->currentWidget()->isVisibleTo(stack)
                    ? stack->currentIndex()
                    : -1;
@@ -145,11 +145,11 @@ TEST_F(DesktopShell, TheLookMenuSwitchesBetweenDarkAndLightAndRemembersTheChoice
     Choose(looks, "theme_light");
     EXPECT_TRUE(ProgramMenus::LightInForce());
     EXPECT_TRUE(qApp->styleSheet().contains(QStringLiteral("light theme")));
-    EXPECT_TRUE(UiApplication::SkinPath(QStringLiteral("skins/close.svg")).endsWith(
-        QStringLiteral("skins/light/close.svg")));
+    EXPECT_TRUE(UiApplication::SkinPath(QStringLiteral("skins/close.svg"))
+                    .endsWith(QStringLiteral("skins/light/close.svg")));
     EXPECT_EQ(IconFileOf("exit_btn"), QStringLiteral("skins/close.svg"));
-    EXPECT_EQ(ReadIniInt(folder.ConfigPath(), QStringLiteral("SETTING"), QStringLiteral("look"), -1),
-              1);
+    EXPECT_EQ(
+        ReadIniInt(folder.ConfigPath(), QStringLiteral("SETTING"), QStringLiteral("look"), -1), 1);
 
     // The next start takes the light look again; a dialog opened then has the light glyphs.
     window.reset();
@@ -161,8 +161,9 @@ TEST_F(DesktopShell, TheLookMenuSwitchesBetweenDarkAndLightAndRemembersTheChoice
         auto* close = box.RootWidget()->findChild<QToolButton*>(QStringLiteral("btn_exit"));
         ASSERT_NE(close, nullptr);
         const QImage shown = close->icon().pixmap(16, 16).toImage();
-        const QImage light =
-            QIcon(UiApplication::SkinPath(QStringLiteral("skins/close.svg"))).pixmap(16, 16).toImage();
+        const QImage light = QIcon(UiApplication::SkinPath(QStringLiteral("skins/close.svg")))
+                                 .pixmap(16, 16)
+                                 .toImage();
         EXPECT_EQ(shown, light);
     });
     CAboutWnd::Show(window.get());
@@ -174,8 +175,8 @@ TEST_F(DesktopShell, TheLookMenuSwitchesBetweenDarkAndLightAndRemembersTheChoice
     Click("skin_btn");
     Choose(window->Menus().LookMenu(), "theme_system");
     EXPECT_FALSE(ProgramMenus::LightInForce());
-    EXPECT_EQ(ReadIniInt(folder.ConfigPath(), QStringLiteral("SETTING"), QStringLiteral("look"), -1),
-              2);
+    EXPECT_EQ(
+        ReadIniInt(folder.ConfigPath(), QStringLiteral("SETTING"), QStringLiteral("look"), -1), 2);
 }
 
 }  // namespace

@@ -22,10 +22,10 @@ FakePortalSettings::~FakePortalSettings() {
 }
 
 bool FakePortalSettings::Start() {
-    started_ = bus_.registerObject(QLatin1String(kPath), this,
-                                   QDBusConnection::ExportAllSlots |
-                                       QDBusConnection::ExportAllSignals) &&
-               bus_.registerService(QLatin1String(kService));
+    started_ =
+        bus_.registerObject(QLatin1String(kPath), this,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+        bus_.registerService(QLatin1String(kService));
     return started_;
 }
 

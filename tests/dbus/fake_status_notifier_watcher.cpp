@@ -17,11 +17,11 @@ FakeStatusNotifierWatcher::~FakeStatusNotifierWatcher() {
 }
 
 bool FakeStatusNotifierWatcher::Start() {
-    started_ = bus_.registerObject(QLatin1String(kPath), this,
-                                   QDBusConnection::ExportAllSlots |
-                                       QDBusConnection::ExportAllSignals |
-                                       QDBusConnection::ExportAllProperties) &&
-               bus_.registerService(QLatin1String(kService));
+    started_ =
+        bus_.registerObject(QLatin1String(kPath), this,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
+                                QDBusConnection::ExportAllProperties) &&
+        bus_.registerService(QLatin1String(kService));
     if (started_) {
         Q_EMIT StatusNotifierHostRegistered();
     }

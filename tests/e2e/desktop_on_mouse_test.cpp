@@ -55,9 +55,9 @@ protected:
     // Sets the level and waits until the page shows it.
     void Battery(int level, bool charging = false) {
         sim::SharedMouse().SetBattery(level, charging, false);
-        const QString shown = charging ? LanguageManager::Instance().Text(
-                                             QStringLiteral("charging_text"))
-                                       : QStringLiteral("%1%").arg(level);
+        const QString shown =
+            charging ? LanguageManager::Instance().Text(QStringLiteral("charging_text"))
+                     : QStringLiteral("%1%").arg(level);
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return window->Tray().ToolTip().endsWith(QStringLiteral(": ") + shown); },
             kWaitMs))
@@ -66,14 +66,14 @@ protected:
     }
     // Waits until the service holds `count` notifications, then a little more for one too many.
     bool NotesBecome(int count) {
-        const bool reached = QTest::qWaitFor([&] { return notes->Received().size() >= count; },
-                                             kWaitMs);
+        const bool reached =
+            QTest::qWaitFor([&] { return notes->Received().size() >= count; }, kWaitMs);
         QTest::qWait(100);
         return reached && notes->Received().size() == count;
     }
     int ShownPage() const {
-        auto* stack = window->RootWidget()->findChild<QStackedWidget*>(
-            QStringLiteral("device_tab_switch"));
+        auto* stack =
+            window->RootWidget()->findChild<QStackedWidget*>(QStringLiteral("device_tab_switch"));
         return stack->currentWidget()->isVisibleTo(stack) ? stack->currentIndex() : -1;
     }
 

@@ -56,8 +56,8 @@ TEST(SessionType, DecidedByThePlatformThenTheEnvironmentAndOverriddenForTests) {
     for (const Case& c : cases) {
         EXPECT_EQ(SessionKindOf(QLatin1String(c.platform), c.forced, c.wayland, c.display, c.type),
                   c.expected)
-            << c.platform << " / " << c.forced << " / " << c.wayland << " / " << c.display
-            << " / " << c.type;
+            << c.platform << " / " << c.forced << " / " << c.wayland << " / " << c.display << " / "
+            << c.type;
     }
 }
 
@@ -185,7 +185,8 @@ TEST(Autostart, TheEntryStartsTheProgramHiddenAndIsRemovedAgain) {
         } else {
             qputenv("XDG_CONFIG_HOME", configHome);
         }
-        const QString entry = expectedFolder + QStringLiteral("/autostart/org.talvore.Talvore.desktop");
+        const QString entry =
+            expectedFolder + QStringLiteral("/autostart/org.talvore.Talvore.desktop");
         EXPECT_EQ(autostart::EntryPath(), entry);
         EXPECT_FALSE(autostart::IsEnabled());
 

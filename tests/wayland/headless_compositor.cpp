@@ -105,7 +105,8 @@ bool HeadlessCompositor::UnprivilegedCanPass(const QString& folder) {
     for (QString path = QFileInfo(folder).absolutePath(); path != QLatin1String("/");
          path = QFileInfo(path).absolutePath()) {
         struct stat info {};
-        if (::stat(QFile::encodeName(path).constData(), &info) != 0 || (info.st_mode & S_IXOTH) == 0) {
+        if (::stat(QFile::encodeName(path).constData(), &info) != 0 ||
+            (info.st_mode & S_IXOTH) == 0) {
             return false;
         }
     }
@@ -177,16 +178,18 @@ std::optional<QJsonObject> HeadlessCompositor::FindWindow(
 }
 
 std::optional<QJsonObject> HeadlessCompositor::FocusedWindow() const {
-    return FindWindow([](const QJsonObject& w) { return w.value(QStringLiteral("focused")).toBool(); });
+    return FindWindow(
+        [](const QJsonObject& w) { return w.value(QStringLiteral("focused")).toBool(); });
 }
 
 QRect HeadlessCompositor::ContentRect(const QJsonObject& window) {
     const QJsonObject rect = window.value(QStringLiteral("rect")).toObject();
     const QJsonObject content = window.value(QStringLiteral("window_rect")).toObject();
-    return QRect(rect.value(QStringLiteral("x")).toInt() + content.value(QStringLiteral("x")).toInt(),
-                 rect.value(QStringLiteral("y")).toInt() + content.value(QStringLiteral("y")).toInt(),
-                 content.value(QStringLiteral("width")).toInt(),
-                 content.value(QStringLiteral("height")).toInt());
+    return QRect(
+        rect.value(QStringLiteral("x")).toInt() + content.value(QStringLiteral("x")).toInt(),
+        rect.value(QStringLiteral("y")).toInt() + content.value(QStringLiteral("y")).toInt(),
+        content.value(QStringLiteral("width")).toInt(),
+        content.value(QStringLiteral("height")).toInt());
 }
 
 VirtualInput* HeadlessCompositor::Input() {

@@ -54,7 +54,8 @@ public:
     // The compositor's view of its windows (swaymsg -t get_tree); empty on failure.
     QJsonObject Tree() const;
     // The first window (a node with a surface) that `match` accepts; nullopt when none.
-    std::optional<QJsonObject> FindWindow(const std::function<bool(const QJsonObject&)>& match) const;
+    std::optional<QJsonObject> FindWindow(
+        const std::function<bool(const QJsonObject&)>& match) const;
     // A window's place on the output, its content without the compositor's decoration.
     static QRect ContentRect(const QJsonObject& window);
     // The window with the keyboard focus; nullopt when none.
@@ -82,10 +83,9 @@ private:
 // The compositor the Wayland tests share; started by their main.
 HeadlessCompositor& TestCompositor();
 
-#define TALVORE_NEED_COMPOSITOR()                                                     \
-    do {                                                                              \
-        if (!TestCompositor().Running()) {                                            \
-            GTEST_SKIP() << "no Wayland compositor: "                                 \
-                         << TestCompositor().Problem().toStdString();                 \
-        }                                                                             \
+#define TALVORE_NEED_COMPOSITOR()                                                                  \
+    do {                                                                                           \
+        if (!TestCompositor().Running()) {                                                         \
+            GTEST_SKIP() << "no Wayland compositor: " << TestCompositor().Problem().toStdString(); \
+        }                                                                                          \
     } while (false)

@@ -54,8 +54,8 @@ static uint32_t NowMs(void) {
     return (uint32_t)(now.tv_sec * 1000 + now.tv_nsec / 1000000);
 }
 
-static void OnGlobal(void* data, struct wl_registry* registry, uint32_t name,
-                     const char* interface, uint32_t version) {
+static void OnGlobal(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
+                     uint32_t version) {
     struct client* c = data;
     (void)version;
     if (strcmp(interface, wl_seat_interface.name) == 0 && c->seat == NULL) {
@@ -92,8 +92,8 @@ static const struct xdg_activation_token_v1_listener kTokenListener = {OnTokenDo
 static int UploadKeymap(struct client* c) {
     struct xkb_rule_names names = {"evdev", "pc105", "us", "", ""};
     c->xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    c->keymap = c->xkb ? xkb_keymap_new_from_names(c->xkb, &names, XKB_KEYMAP_COMPILE_NO_FLAGS)
-                       : NULL;
+    c->keymap =
+        c->xkb ? xkb_keymap_new_from_names(c->xkb, &names, XKB_KEYMAP_COMPILE_NO_FLAGS) : NULL;
     if (c->keymap == NULL) {
         return -1;
     }
@@ -145,9 +145,9 @@ static int KeyCode(struct client* c, const char* name, int* shift) {
 }
 
 static void SendKey(struct client* c, int code, int pressed) {
-    zwp_virtual_keyboard_v1_key(c->keyboard, NowMs(), (uint32_t)code,
-                                pressed ? WL_KEYBOARD_KEY_STATE_PRESSED
-                                        : WL_KEYBOARD_KEY_STATE_RELEASED);
+    zwp_virtual_keyboard_v1_key(
+        c->keyboard, NowMs(), (uint32_t)code,
+        pressed ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
 }
 
 static void Tap(struct client* c, int code, int shift) {
@@ -168,8 +168,7 @@ static const char* Run(struct client* c, char* line) {
     if (command == NULL) {
         return "empty command";
     }
-    if (strcmp(command, "key") == 0 || strcmp(command, "down") == 0 ||
-        strcmp(command, "up") == 0) {
+    if (strcmp(command, "key") == 0 || strcmp(command, "down") == 0 || strcmp(command, "up") == 0) {
         int shift = 0;
         const int code = rest ? KeyCode(c, rest, &shift) : -1;
         if (code < 0) {
@@ -231,7 +230,8 @@ static const char* Run(struct client* c, char* line) {
         if (c->activation == NULL) {
             return "the compositor offers no xdg_activation_v1";
         }
-        struct xdg_activation_token_v1* token = xdg_activation_v1_get_activation_token(c->activation);
+        struct xdg_activation_token_v1* token =
+            xdg_activation_v1_get_activation_token(c->activation);
         xdg_activation_token_v1_add_listener(token, &kTokenListener, c);
         c->tokenDone = 0;
         xdg_activation_token_v1_commit(token);
@@ -256,8 +256,9 @@ int main(void) {
     wl_registry_add_listener(registry, &kRegistryListener, &c);
     wl_display_roundtrip(c.display);
     if (c.seat == NULL || c.keyboardManager == NULL || c.pointerManager == NULL) {
-        fprintf(stderr, "talvore_virtual_input: the compositor offers no virtual keyboard or "
-                        "pointer\n");
+        fprintf(stderr,
+                "talvore_virtual_input: the compositor offers no virtual keyboard or "
+                "pointer\n");
         return 3;
     }
     c.keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(c.keyboardManager, c.seat);

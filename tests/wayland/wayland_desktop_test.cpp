@@ -160,8 +160,8 @@ TEST_F(OnCompositor, ATrayHostThatComesThreeSecondsLaterGetsTheIcon) {
     QDBusConnection bus = TestSessionBus().Connect(QStringLiteral("late-tray"));
     FakeStatusNotifierWatcher tray(bus);
     ASSERT_TRUE(tray.Start());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !tray.RegisteredStatusNotifierItems().isEmpty(); },
-                                kWaitMs))
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !tray.RegisteredStatusNotifierItems().isEmpty(); }, kWaitMs))
         << program.Log().toStdString();
     // The item is the program's, and shows the mouse's name.
     const QString item = tray.RegisteredStatusNotifierItems().constFirst();
@@ -224,8 +224,9 @@ TEST_F(OnCompositor, TheDemoAtTwelvePercentSendsOneNotificationAndAtSixtyNone) {
         demo.Environment().insert(QStringLiteral("TALVORE_SIM_LINKS"),
                                   QStringLiteral("receiver,awake"));
         demo.Environment().insert(QStringLiteral("TALVORE_SIM_BATTERY"), QString::number(level));
-        demo.Environment().insert(QStringLiteral("QT_LOGGING_RULES"),
-                                  QStringLiteral("talvore.program.info=true;talvore.window.debug=true"));
+        demo.Environment().insert(
+            QStringLiteral("QT_LOGGING_RULES"),
+            QStringLiteral("talvore.program.info=true;talvore.battery.debug=true"));
         ASSERT_TRUE(demo.Start());
         const QByteArray reading = "battery reading: " + QByteArray::number(level);
         ASSERT_TRUE(demo.WaitForLine(reading)) << demo.Log().toStdString();

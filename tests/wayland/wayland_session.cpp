@@ -31,8 +31,8 @@ bool CopyFolder(const QString& from, const QString& to) {
 }  // namespace
 
 ProgramProcess::ProgramProcess(Kind kind) {
-    const QString from = kind == Kind::Demo ? QStringLiteral(TALVORE_DEMO_DIR)
-                                            : QStringLiteral(TALVORE_BIN_DIR);
+    const QString from =
+        kind == Kind::Demo ? QStringLiteral(TALVORE_DEMO_DIR) : QStringLiteral(TALVORE_BIN_DIR);
     executable_ = folder_.filePath(kind == Kind::Demo ? QStringLiteral("talvore-demo")
                                                       : QStringLiteral("talvore"));
     ready_ = folder_.isValid() && CopyFolder(from, folder_.path());

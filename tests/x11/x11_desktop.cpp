@@ -41,8 +41,8 @@ X11Desktop::X11Desktop() {
     // The window manager is up once it has named itself on the root window.
     bool managed = false;
     for (int i = 0; i < 100 && !managed; ++i) {
-        managed = Run(QStringLiteral("xprop"), {QStringLiteral("-root"),
-                                                QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+        managed = Run(QStringLiteral("xprop"),
+                      {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
                       .contains(QLatin1String("window id"));
     }
     if (!managed) {
@@ -51,11 +51,12 @@ X11Desktop::X11Desktop() {
     }
     if (QStandardPaths::findExecutable(QStringLiteral("trayer")).isEmpty()) {
         trayProblem_ = QStringLiteral("trayer is not installed");
-    } else if (!Start(tray_, QStringLiteral("trayer"),
-                      {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
-                       QStringLiteral("right"), QStringLiteral("--widthtype"),
-                       QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("60"),
-                       QStringLiteral("--height"), QStringLiteral("28")})) {
+    } else if (!Start(
+                   tray_, QStringLiteral("trayer"),
+                   {QStringLiteral("--edge"), QStringLiteral("bottom"), QStringLiteral("--align"),
+                    QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                    QStringLiteral("--width"), QStringLiteral("60"), QStringLiteral("--height"),
+                    QStringLiteral("28")})) {
         trayProblem_ = QStringLiteral("trayer did not start");
     }
 }

@@ -38,9 +38,9 @@ private:
 
 X11Desktop& TestDesktop();
 
-#define TALVORE_NEED_X11_DESKTOP()                                                        \
-    do {                                                                                  \
-        if (!TestDesktop().Running()) {                                                   \
+#define TALVORE_NEED_X11_DESKTOP()                                                       \
+    do {                                                                                 \
+        if (!TestDesktop().Running()) {                                                  \
             GTEST_SKIP() << "no X11 desktop: " << TestDesktop().Problem().toStdString(); \
-        }                                                                                 \
+        }                                                                                \
     } while (false)

@@ -27,8 +27,8 @@ protected:
         sim::SharedMouse().SetCablePlugged(true);
         Open();
         root = window->RootWidget();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return root->isVisible() && root->isActiveWindow(); },
-                                    kWaitMs));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return root->isVisible() && root->isActiveWindow(); }, kWaitMs));
     }
     bool Xdotool(const QStringList& arguments) {
         bool ok = false;
@@ -36,13 +36,14 @@ protected:
         return ok;
     }
     bool MoveTo(QPoint p) {
-        return Xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+        return Xdotool(
+            {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
     }
     // Where the X server has the window now: the window manager may tell the program only when a
     // move ends.
     QPoint ServerPosition() const {
-        const QString info = TestDesktop().Run(QStringLiteral("xwininfo"),
-                                               {QStringLiteral("-id"), QString::number(root->winId())});
+        const QString info = TestDesktop().Run(
+            QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(root->winId())});
         QPoint at(-1, -1);
         for (const QString& line : info.split(QLatin1Char('\n'))) {
             const QString text = line.trimmed();
@@ -55,7 +56,8 @@ protected:
         return at;
     }
     QString ActiveWindow() const {
-        return TestDesktop().Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")})
+        return TestDesktop()
+            .Run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")})
             .trimmed();
     }
 
@@ -85,8 +87,8 @@ TEST_F(ProgramOnX11, DraggingTheTitleAreaMovesTheWindowAndADoubleClickThereDoesN
     ASSERT_TRUE(Xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
     const QPoint expected = before.topLeft() + (target - moveBegan);
     // The program learns where its window went.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return root->frameGeometry().topLeft() == expected; },
-                                kWaitMs))
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return root->frameGeometry().topLeft() == expected; }, kWaitMs))
         << root->frameGeometry().x() << "," << root->frameGeometry().y() << ", expected "
         << expected.x() << "," << expected.y();
     const QRect after = root->frameGeometry();
@@ -112,10 +114,11 @@ TEST_F(ProgramOnX11, TheDpiPopupIsANotificationAtTheCornerThatNeverTakesTheFocus
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->DpiPopup() != nullptr; }, kWaitMs));
     QWidget* popup = window->DpiPopup()->RootWidget();
     ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }, kWaitMs));
-    const QString type = TestDesktop().Run(
-        QStringLiteral("xprop"),
-        {QStringLiteral("-id"), QString::number(popup->winId()), QStringLiteral("_NET_WM_WINDOW_TYPE")});
-    EXPECT_TRUE(type.contains(QLatin1String("_NET_WM_WINDOW_TYPE_NOTIFICATION"))) << type.toStdString();
+    const QString type = TestDesktop().Run(QStringLiteral("xprop"),
+                                           {QStringLiteral("-id"), QString::number(popup->winId()),
+                                            QStringLiteral("_NET_WM_WINDOW_TYPE")});
+    EXPECT_TRUE(type.contains(QLatin1String("_NET_WM_WINDOW_TYPE_NOTIFICATION")))
+        << type.toStdString();
     // Another change while it is up goes into the same popup; the focus never moves.
     sim::SharedMouse().PressDpiButton();
     QTest::qWait(300);
@@ -148,12 +151,13 @@ TEST_F(ProgramOnX11, TheTrayMenuAtTheRightScreenEdgeLiesWhollyOnTheScreenBesideT
     PopupMenu& menu = window->Menus().TrayMenu();
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu.IsOpen(); }, kWaitMs));
     const QRect placed = menu.ScreenRect();
-    EXPECT_TRUE(screen.contains(placed)) << placed.x() << "," << placed.y() << " "
-                                         << placed.width() << "x" << placed.height();
+    EXPECT_TRUE(screen.contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
     // Beside the icon: over it, no further away than the menu is tall.
     EXPECT_LE(placed.bottom(), icon.bottom());
     EXPECT_GE(placed.bottom(), icon.top() - placed.height());
-    EXPECT_EQ(menu.ItemNames(), (QStringList{QStringLiteral("configuration"), QStringLiteral("exit")}));
+    EXPECT_EQ(menu.ItemNames(),
+              (QStringList{QStringLiteral("configuration"), QStringLiteral("exit")}));
     menu.Close();
 }
 
