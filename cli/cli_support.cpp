@@ -113,10 +113,17 @@ QString DescribeImportError(ImportError error, const NativePath& path, const cha
         case ImportError::CannotSave:
             return QStringLiteral("the %1 store could not be written; nothing was changed")
                 .arg(QLatin1String(what));
+        case ImportError::Refused:
+            return QStringLiteral("%1 holds a value the mouse does not take").arg(path.Display());
         case ImportError::None:
             break;
     }
     return {};
+}
+
+QString RefusedImportText(const NativePath& path, const ImportResult& result) {
+    return QStringLiteral("%1 is refused, nothing was imported: %2")
+        .arg(path.Display(), result.fault ? result.fault->Describe() : QString());
 }
 
 QString ListedName(const QString& name) {

@@ -55,6 +55,8 @@ std::optional<int> ReadProfilesOnly(ProfileStore& store, CommandContext& context
 
 // Why an import file was refused, for the error stream.
 QString DescribeImportError(ImportError error, const NativePath& path, const char* what);
+// The same for a file holding a value the mouse does not take, naming the first such field.
+QString RefusedImportText(const NativePath& path, const ImportResult& result);
 
 // A name from a file, printable on one line of a listing (control characters escaped).
 QString ListedName(const QString& name);

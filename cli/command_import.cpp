@@ -36,6 +36,9 @@ int RunImport(const QStringList& args, CommandContext& context) {
     StoreWriteResult failure;
     store.SetSaveFailedHandler([&failure](const StoreWriteResult& result) { failure = result; });
     const ImportResult result = store.ImportProfileRecord(std::move(record));
+    if (result.error == ImportError::Refused) {
+        return Fail(context, kExitBadInput, RefusedImportText(PathArgument(context, 0), result));
+    }
     if (!result.Ok()) {
         return FailWrite(context, failure);
     }

@@ -25,6 +25,9 @@ int RunImportMacro(const QStringList& args, CommandContext& context) {
     if (result.error == ImportError::CannotSave) {
         return FailWrite(context, failure);
     }
+    if (result.error == ImportError::Refused) {
+        return Fail(context, kExitBadInput, RefusedImportText(path, result));
+    }
     if (!result.Ok()) {
         return Fail(context, kExitBadInput, DescribeImportError(result.error, path, "macro"));
     }

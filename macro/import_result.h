@@ -1,12 +1,20 @@
 // The outcome of importing one *.pro or *.macro file.
 #pragma once
 
+#include <optional>
+
 #include <QString>
+
+#include "macro/record_check.h"
 
 // Language key of the message the window shows when an import file cannot be used.
 inline constexpr char kImportFailedTextKey[] = "import_failed_text";
 // ... and when the file was good but the store could not be written.
 inline constexpr char kImportNotSavedTextKey[] = "import_not_saved_text";
+// ... and when it holds a value the page and the mouse do not take (the fault is named in it).
+inline constexpr char kImportRefusedTextKey[] = "import_refused_text";
+inline constexpr char kImportRefusedNameTextKey[] = "import_refused_name_text";
+inline constexpr char kImportRefusedLeftClickTextKey[] = "import_refused_left_click_text";
 
 enum class ImportError {
     None,
@@ -14,12 +22,14 @@ enum class ImportError {
     TooShort,    // empty, or shorter than one record
     NotRegular,  // a folder, FIFO or device: refused without being opened
     CannotSave,  // the file was good, but the store could not be written: nothing was added
+    Refused,     // a value the page and the mouse do not take (`fault`): nothing was added
 };
 
 struct ImportResult {
     ImportError error = ImportError::None;
-    int index = -1;  // position of the new record in its store
-    QString name;    // the name it was given, made unique
+    int index = -1;                    // position of the new record in its store
+    QString name;                      // the name it was given, made unique
+    std::optional<RecordFault> fault;  // what made a file Refused
 
     bool Ok() const { return error == ImportError::None; }
 };

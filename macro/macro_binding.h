@@ -6,6 +6,7 @@
 
 struct ButtonEntry;
 struct ProfileRecord;
+class MacroNameChanges;
 class MacroStore;
 
 // Binds macro `index` of the store to the entry: function 0x11 with the macro's name (at most 23
@@ -20,10 +21,14 @@ int UsableActionCount(const ButtonEntry& entry);
 // were edited. An entry counts when its function is 0x11 or it still carries a macro name. A name
 // the store no longer holds puts the entry back on its position's default function; a name it
 // holds refreshes the entry's name, actions and count and keeps repeat mode, count and index.
+// With the editor's name changes, an entry follows its macro through renames, and an entry
+// whose macro was deleted falls back even when a new macro has taken the old name.
 // Returns whether the record had such an entry.
-bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store);
+bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store,
+                           const MacroNameChanges* changes = nullptr);
 
-// Adds one store record for every macro entry of an imported profile (all slots, all entries),
-// named uniquely, and points the entry's name and index at it. Does not save the store.
-// Returns the number of macros added.
+// Adds one store record for every distinct macro copy of an imported profile (all slots, all
+// entries), named uniquely, and points the name and index of every entry carrying it at that
+// record: a macro mirrored into the second slot, or bound to several buttons, is added once.
+// Does not save the store. Returns the number of macros added.
 int ImportProfileMacros(ProfileRecord& record, MacroStore& store);

@@ -70,9 +70,10 @@ public:
     void Rename(MacroRecord& record, const QString& name);
     void UpdateActions(MacroRecord& record, const MacroAction* actions, int count);
 
-    // Adds the first 240 bytes of a *.macro file (missing bytes zero) under a unique name, and
-    // saves. A missing, unreadable, empty or non-regular file adds nothing; so does a failed save
-    // (CannotSave), which leaves the list as it was.
+    // Adds the first 240 bytes of a *.macro file under a unique name, and saves. A missing,
+    // unreadable, short or non-regular file adds nothing (a *.macro holds one whole record); so
+    // does one the record check refuses (Refused, with the fault) and a failed save (CannotSave),
+    // which leaves the list as it was.
     ImportResult Import(const NativePath& path);
     // Writes the record's 240 bytes exactly as stored. Writing over a store file is refused.
     StoreWriteResult Export(int index, const NativePath& path) const;
