@@ -30,6 +30,19 @@ void BindMacroToButton(ButtonEntry& entry, const MacroRecord& macro, int index, 
     entry.functionCode = kFunctionMacro;
 }
 
+std::vector<int> ButtonsUsingMacro(const ProfileRecord& record, const QString& macroName) {
+    std::vector<int> buttons;
+    const ProfileSlot& slot = ActiveSlot(record);
+    for (int j = 0; j < kButtonCount; ++j) {
+        const ButtonEntry& entry = slot.buttons[j];
+        if (entry.functionCode == kFunctionMacro &&
+            FieldToString(entry.macroName).compare(macroName, Qt::CaseInsensitive) == 0) {
+            buttons.push_back(j);
+        }
+    }
+    return buttons;
+}
+
 int UsableActionCount(const ButtonEntry& entry) {
     return std::min<int>(entry.macroActionCount, kMacroMaxActions);
 }

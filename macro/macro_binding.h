@@ -2,6 +2,10 @@
 // macro store. The device receives the copy in the entry, never the store.
 #pragma once
 
+#include <vector>
+
+#include <QString>
+
 #include "base/macro_record.h"
 
 struct ButtonEntry;
@@ -13,6 +17,10 @@ class MacroStore;
 // characters), actions and count, and the chosen repeat mode and count.
 void BindMacroToButton(ButtonEntry& entry, const MacroRecord& macro, int index, int repeatMode,
                        int repeatCount);
+
+// The buttons (0-based, of the slot the page shows) bound to the named macro, compared without
+// regard to case.
+std::vector<int> ButtonsUsingMacro(const ProfileRecord& record, const QString& macroName);
 
 // The number of actions an entry carries: macroActionCount held to 46.
 int UsableActionCount(const ButtonEntry& entry);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -35,6 +36,8 @@ struct PagePlatform {
     std::function<std::unique_ptr<ResumeWatcher>(std::function<void()> onResume)> watchResume;
     // Opens the desktop's mouse settings, false when there are none; null: the installed one.
     std::function<bool()> openMouseSettings;
+    // After a few retries a mouse that keeps refusing is tried again at most this often.
+    int answerRetryPauseMs = 10000;
 };
 
 class DeviceLinks final : public ProfileSource, public ApplyObserver, public CurrentProfileAccess {
@@ -82,9 +85,10 @@ private:
     class DriverTransport;
     class BleTransport;
 
-    // A power status came: the mouse is reachable. Asks for one apply when it has just woken or
-    // the last apply left something undelivered (kMaxAnswerRetries times in a row at most);
-    // never more than one such request waits.
+    // The mouse spoke (a power status, a stage or rate it changed): it is reachable. Asks for one
+    // apply when it has just woken or the last apply left something undelivered, so what the
+    // notice promised goes out by itself: at once for the first kMaxAnswerRetries answers in a
+    // row, then at most once per answerRetryPauseMs. Never more than one such request waits.
     void OnMouseAnswered(bool wokeUp);
     static constexpr int kMaxAnswerRetries = 3;
     // Requests dropped for want of a link, and the way out: the edits reach pro.data at once.
@@ -112,5 +116,6 @@ private:
     TalvoreWindow driverWindow_{};
     bool started_ = false;
     std::atomic<bool> retryQueued_{false};
-    int answerRetries_ = 0;  // UI thread only
+    int answerRetries_ = 0;                                    // UI thread only
+    std::chrono::steady_clock::time_point lastAnswerRetry_{};  // UI thread only
 };

@@ -25,6 +25,9 @@ void ApplyTextKeys(QWidget* root);
 // Shows the language texts of a combo box's items ("itemKeys": one key per item).
 void ApplyItemKeys(QComboBox* combo);
 
+// The row a list reported chosen last (-1 none), replaced by `row`.
+int TakeLastListRow(QWidget* list, int row);
+
 // Builds a widget tree from a layout file of the skin folder; null with `error` set on failure.
 QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error);
 

@@ -50,8 +50,14 @@ int main(int argc, char** argv) {
     const HookTable noHook;
     const UsKeyboardLayout layout;
     ScriptedClock clock;
-    CMS_1_Macro editor(
-        {store, noHook, layout, LanguageManager::Instance(), clock, folder.path() + '/'});
+    CMS_1_Macro editor({store,
+                        noHook,
+                        layout,
+                        LanguageManager::Instance(),
+                        clock,
+                        folder.path() + '/',
+                        nullptr,
+                        {}});
     if (!editor.Create(nullptr, 0, QRect(0, 0, 1000, 660))) {
         return 2;
     }
