@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QLoggingCategory>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -16,6 +18,7 @@
 #include <algorithm>
 
 #include "ui/color_palette.h"
+#include "ui/elided_text.h"
 #include "ui/ui_internal.h"
 #include "ui/window_impl_base.h"
 
@@ -221,6 +224,13 @@ void Edit::SetMaxChars(int count) {
     }
 }
 
+void Edit::SetDigitsOnly(int count) {
+    if (auto* e = As<QLineEdit>(*this)) {
+        const QRegularExpression digits(QStringLiteral("[0-9]{0,%1}").arg(count));
+        e->setValidator(new QRegularExpressionValidator(digits, e));
+    }
+}
+
 void Edit::SetReadOnly(bool readOnly) {
     if (auto* e = As<QLineEdit>(*this)) {
         e->setReadOnly(readOnly);
@@ -250,6 +260,7 @@ int ListBox::AddLabel(const QString& text, int height) {
     const QSignalBlocker blocker(list);
     auto* item = new QListWidgetItem(text, list);
     item->setSizeHint(QSize(0, height));
+    ui_internal::ShowCutRowsInToolTips(list);
     return list->count() - 1;
 }
 

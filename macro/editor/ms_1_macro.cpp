@@ -71,6 +71,10 @@ void CMS_1_Macro::InitWindow() {
 
     rows_.SetList(actionList_);
     nameEdit_.SetMaxChars(kMacroNameMaxLength);
+    // Delays are whole milliseconds, 10 to 65535: the boxes take digits only.
+    for (Edit* box : {&delayEdit_, &mouseDelayEdit_, &defaultDelayEdit_}) {
+        box->SetDigitsOnly(5);
+    }
     // The key box shows the captured key's name; typing must not add to it.
     keyEdit_.SetReadOnly(true);
     recordButton_.SetTextKey(QStringLiteral("start_recording_text"));
