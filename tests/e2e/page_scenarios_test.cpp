@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/main_wnd.h"
+#include "link/driver_abi.h"
 #include "link/program_messages.h"
 #include "macro/macro_binding.h"
 #include "page/profile_store.h"
@@ -302,6 +303,62 @@ TEST_F(PageScenario, MacrosKeepTheirButtonsThroughRenamesAndNothingIsLostWithout
     EXPECT_FALSE(messageTexts[0].contains(QStringLiteral("Rapid_1 (")))
         << messageTexts[0].toStdString();
     EXPECT_EQ(Store().Macros().Count(), 2);
+}
+
+// Items 4, 5 and 9: a recording cut short by the editor's close button leaves nothing held; the
+// key of a press edited takes its release along; the editor shows how full the macro is; the mouse
+// plays the macro as stored.
+TEST_F(PageScenario, ARecordedMacroNeverHoldsAKeyOnTheMouse) {
+    sim::SharedMouse().SetCablePlugged(true);
+    Open();
+    ApplyAndWait();
+    const auto input = [](WindowImplBase& editor, quintptr wParam, qintptr lParam) {
+        editor.SendMessage(TALVORE_MSG_HOOK_INPUT, wParam, lParam);
+    };
+    InEditor([&](WindowImplBase& editor) {
+        editor.Find<Button>(QStringLiteral("ms_1_macro_record_btn")).Click();
+        input(editor, 0x41, 0);  // A
+        input(editor, 0x41, 1);
+        input(editor, 0xA0, 0);                     // Shift, still down at the close
+        input(editor, TALVORE_MOUSE_LEFT_DOWN, 0);  // the press on the close button
+        EXPECT_EQ(editor.Find<Label>(QStringLiteral("ms_1_macro_fill_label")).Text(),
+                  QStringLiteral("4 / 46"));
+    });
+    ASSERT_EQ(Store().Macros().Count(), 1);
+    EXPECT_EQ(Store().Macros().At(0).actionCount, 2);
+
+    InEditor([&](WindowImplBase& editor) {
+        EXPECT_EQ(editor.Find<Label>(QStringLiteral("ms_1_macro_fill_label")).Text(),
+                  QStringLiteral("2 / 46"));
+        editor.Find<ListBox>(QStringLiteral("ms_1_macro_action_list"))
+            .Select(0, TakeFocus::kNo, Notify::kYes);
+        editor.Find<Button>(QStringLiteral("ms_1_macro_action_edit_check")).Click();
+        Edit key = editor.Find<Edit>(QStringLiteral("ms_1_macro_action_edit"));
+        QFocusEvent in(QEvent::FocusIn);
+        QCoreApplication::sendEvent(key.Widget(), &in);
+        input(editor, 0x43, 0);  // C
+        QFocusEvent out(QEvent::FocusOut);
+        QCoreApplication::sendEvent(key.Widget(), &out);
+    });
+    const MacroRecord& stored = Store().Macros().At(0);
+    EXPECT_EQ(stored.actions[0].code, 0x06);
+    EXPECT_EQ(stored.actions[1].code, 0x06);
+    EXPECT_EQ(stored.actions[1].kind, kActionRelease);
+
+    TestHook::ScriptModal(QStringLiteral("MS_1_SelectMacro"), 0, [](WindowImplBase& dialog) {
+        dialog.Find<ListBox>(QStringLiteral("list_macro")).Select(0, TakeFocus::kNo, Notify::kYes);
+        dialog.Find<Button>(QStringLiteral("btn_ok")).Click();
+    });
+    ApplyAfter([&] { Choose(3, "ms_1_select_macro"); });
+    const sim::MouseSettings mouse = sim::SharedMouse().Settings();
+    ASSERT_EQ(mouse.macros.count(4), 1u);
+    const std::vector<sim::DecodedMacroAction>& actions = mouse.macros.at(4).actions;
+    ASSERT_EQ(actions.size(), 2u);
+    EXPECT_EQ(actions[0].code, 0x06);
+    EXPECT_EQ(actions[0].kind, sim::kMacroPress);
+    EXPECT_EQ(actions[1].code, 0x06);
+    EXPECT_NE(actions[1].kind, sim::kMacroPress);
+    EXPECT_TRUE(MouseHoldsCurrent());
 }
 
 // Item 13: Standard or Alternate is what the profile keeps and what the mouse gets.
