@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QLoggingCategory>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>

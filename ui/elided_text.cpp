@@ -6,9 +6,9 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QToolTip>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QToolTip>
 #include <QVariant>
 
 #include "ui/ui_internal.h"
@@ -89,7 +89,8 @@ protected:
             return false;
         }
         const QRect row = list_->visualItemRect(item);
-        const int room = row.width() - 2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
+        const int room =
+            row.width() - 2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
         const bool cut = list_->fontMetrics().horizontalAdvance(item->text()) > room;
         if (cut) {
             QToolTip::showText(help->globalPos(), item->text(), list_->viewport(), row);

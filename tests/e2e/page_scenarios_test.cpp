@@ -4,7 +4,10 @@
 // control does what it shows.
 #include <QFile>
 #include <QFocusEvent>
+#include <QHelpEvent>
+#include <QListWidget>
 #include <QRandomGenerator>
+#include <QToolTip>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -203,6 +206,26 @@ TEST_F(PageScenario, FilesThatWouldBreakTheMouseStayOutAndThePagesOwnComeBack) {
     EXPECT_EQ(ProfileName(Current()), QStringLiteral("Fire squad_1"));
     EXPECT_EQ(Current().slots[0].dpiStage, 2);
     EXPECT_TRUE(MouseHoldsCurrent());
+
+    // A name the list has to cut shows whole as a tooltip; one that fits shows none.
+    const QString longName = QStringLiteral("Tournament settings for the long weekend cup 24");
+    TestHook::ScriptModal(QStringLiteral("MS_1_ConfigName"), 0, [&](WindowImplBase& w) {
+        w.Find<Edit>(QStringLiteral("edit_name")).SetText(longName);
+        w.Find<Button>(QStringLiteral("btn_ok")).Click();
+    });
+    ApplyAfter([&] { Get(QStringLiteral("ms_1_profile_add_btn")).Click(); });
+    auto* list =
+        qobject_cast<QListWidget*>(Get<ListBox>(QStringLiteral("ms_1_list_profile")).Widget());
+    ASSERT_NE(list, nullptr);
+    const auto tipOver = [&](int row) {
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(list->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipOver(0), QString());
+    EXPECT_EQ(tipOver(list->count() - 1), longName);
+    QToolTip::hideText();
 }
 
 // Items 3, 6, 7 and 8: a macro renamed in the editor keeps its buttons in every profile and the
