@@ -26,7 +26,8 @@ void CMS_1_ConfigName::OnClick(const Notification& n) {
     if (!(n.sender == ok_)) {
         return;
     }
-    const QString name = name_.Text();
+    // Spaces around a name are no part of it, and spaces alone are no name.
+    const QString name = name_.Text().trimmed();
     const QString title = QStringLiteral("warning_title_text");
     if (name.isEmpty()) {
         CMsgWnd::Show(this, title, QStringLiteral("warn_name_1_text"), CMsgWnd::Kind::kWarning);

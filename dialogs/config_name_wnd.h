@@ -1,5 +1,5 @@
-// The dialog in which the user types a profile name; it refuses an empty name and one the
-// profile list already holds (in any letter case).
+// The dialog in which the user types a profile name, without the spaces around it; it refuses an
+// empty name (or spaces only) and one the profile list already holds (in any letter case).
 #pragma once
 
 #include "ui/window_impl_base.h"

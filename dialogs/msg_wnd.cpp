@@ -1,8 +1,10 @@
 #include "dialogs/msg_wnd.h"
 
+#include "ui/language_manager.h"
+
 int CMsgWnd::Show(WindowImplBase* owner, const QString& titleKey, const QString& messageKey,
-                  Kind kind) {
-    CMsgWnd box(titleKey, messageKey, kind);
+                  Kind kind, const QStringList& arguments) {
+    CMsgWnd box(titleKey, messageKey, kind, arguments);
     if (!box.Create(owner, kWindowToolWindow)) {
         return 0;
     }
@@ -14,7 +16,17 @@ void CMsgWnd::InitWindow() {
     ok_ = Find<Button>(QStringLiteral("btn_ok"));
     cancel_ = Find<Button>(QStringLiteral("btn_cancel"));
     Find<Label>(QStringLiteral("warning_title")).SetTextKey(titleKey_);
-    Find<Label>(QStringLiteral("warning")).SetTextKey(messageKey_);
+    Label message = Find<Label>(QStringLiteral("warning"));
+    message.SetTextKey(messageKey_);
+    message.SetUserData(messageKey_);  // which message it is, also once filled in
+    if (!arguments_.isEmpty()) {
+        // The arguments are filled in once; the box lives for one answer.
+        QString text = LanguageManager::Instance().Text(messageKey_);
+        for (const QString& argument : arguments_) {
+            text = text.arg(argument);
+        }
+        message.SetText(text);
+    }
     cancel_.SetVisible(kind_ == Kind::kConfirm);
 }
 

@@ -1,9 +1,11 @@
-// A *.macro file imported into a store: an empty file changes nothing; any other file adds one
-// macro under a free name of at most 23 units, with the file's other bytes as they are.
+// A *.macro file imported into a store: a file shorter than one record, or one the record check
+// refuses, changes nothing; any other file adds one macro under a free name of at most 23 units,
+// with the file's other bytes as they are.
 #include <cstring>
 
 #include "fuzz/fuzz_support.h"
 #include "macro/macro_store.h"
+#include "macro/record_check.h"
 #include "protocol/utf16_field.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -25,8 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MacroStore store(folder);
     store.Load();
     const ImportResult result = store.Import(file);
-    if (input.isEmpty()) {
-        FUZZ_REQUIRE(result.error == ImportError::TooShort && store.Count() == 3);
+    MacroRecord read{};
+    const bool whole = input.size() >= static_cast<qsizetype>(sizeof read);
+    if (whole) {
+        std::memcpy(&read, input.constData(), sizeof read);
+    }
+    if (!whole || CheckMacroRecord(read)) {
+        FUZZ_REQUIRE(result.error == (whole ? ImportError::Refused : ImportError::TooShort));
+        FUZZ_REQUIRE(store.Count() == 3);
         FUZZ_REQUIRE(ReadWholeFile(folder + QStringLiteral("ms_1/macro.data")) == before);
         return 0;
     }

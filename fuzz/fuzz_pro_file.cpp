@@ -1,9 +1,11 @@
-// A *.pro file imported into a store with profiles and macros: a file shorter than one record
-// changes nothing; any other file adds exactly one profile under a free name and one macro per
-// macro button, both stores written together, and the record otherwise as the file holds it.
+// A *.pro file imported into a store with profiles and macros: a file shorter than one record, or
+// one the record check refuses, changes nothing; any other file adds exactly one profile under a
+// free name and one macro per macro button, both stores written together, and the record otherwise
+// as the file holds it.
 #include <cstring>
 
 #include "fuzz/fuzz_support.h"
+#include "macro/record_check.h"
 #include "page/profile_store.h"
 #include "protocol/utf16_field.h"
 
@@ -40,8 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ProfileStore store(folder, texts);
     store.LoadProfiles();
     const ImportResult result = store.ImportProfile(file);
-    if (input.size() < kRecord) {
-        FUZZ_REQUIRE(result.error == ImportError::TooShort);
+    bool refused = false;
+    if (input.size() >= kRecord) {
+        auto read = std::make_unique<ProfileRecord>();
+        std::memcpy(read.get(), input.constData(), static_cast<size_t>(kRecord));
+        refused = CheckProfileRecord(*read).has_value();
+    }
+    if (input.size() < kRecord || refused) {
+        FUZZ_REQUIRE(result.error == (refused ? ImportError::Refused : ImportError::TooShort));
         FUZZ_REQUIRE(store.Count() == 2 && store.Macros().Count() == 2);
         FUZZ_REQUIRE(ReadWholeFile(folder + QStringLiteral("ms_1/pro.data")) == profilesBefore);
         FUZZ_REQUIRE(ReadWholeFile(folder + QStringLiteral("ms_1/macro.data")) == macrosBefore);

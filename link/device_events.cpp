@@ -43,9 +43,11 @@ void DeviceEvents::Handle(uint16_t key, uint16_t value, EventSource source) {
     switch (key >> 8) {
         case 0x10:
             HandleDpiStage(value);
+            Answered(false);
             break;
         case 0x20:
             HandleReportRate(value);
+            Answered(false);
             break;
         case 0x32:
         case 0x80:
@@ -58,9 +60,7 @@ void DeviceEvents::Handle(uint16_t key, uint16_t value, EventSource source) {
             } else {
                 HandlePowerOverBluetooth(value);
             }
-            if (onMouseAnswered_) {
-                onMouseAnswered_(wokeUp);
-            }
+            Answered(wokeUp);
             break;
         }
         case 0x50:
@@ -70,6 +70,12 @@ void DeviceEvents::Handle(uint16_t key, uint16_t value, EventSource source) {
             break;
         default:
             break;  // 0x60, 0x70 and unknown types carry nothing for us
+    }
+}
+
+void DeviceEvents::Answered(bool wokeUp) {
+    if (onMouseAnswered_) {
+        onMouseAnswered_(wokeUp);
     }
 }
 
@@ -112,8 +118,11 @@ bool DeviceEvents::HandlePowerOverUsb(uint16_t value) {
 
     // Online state first: the mouse answered, so the watchdog starts over.
     window_.SetTimer(page_timers::kReceiverWatchdog, page_timers::kWatchdogMs);
+    // The mouse answered, so its reading is shown again: off the cable as the receiver link
+    // has it, and on the cable always (a "does not answer" left from a time it was away must not
+    // stay while it reports).
     const bool offCable = !links_.CablePresent() && links_.bleConnected == 0;
-    if (offCable && (state == kStateCharged || links_.wirelessAwake == 0)) {
+    if (!offCable || state == kStateCharged || links_.wirelessAwake == 0) {
         view_.SetVisible(kNoPowerView, false);
         view_.SetVisible(kPowerView, true);
     }

@@ -29,8 +29,8 @@ public:
 
 class DeviceEvents {
 public:
-    // onMouseAnswered runs after each power status, from either link: the mouse is reachable
-    // now; wokeUp tells that it has just woken behind the receiver.
+    // onMouseAnswered runs after each power status, stage or rate change, from either link: the
+    // mouse is reachable now; wokeUp tells that it has just woken behind the receiver.
     DeviceEvents(LinkState& links, DeviceView& view, WindowServices& window,
                  CurrentProfileAccess& profile, std::function<void(uint16_t)> onAcknowledgement,
                  std::function<void(bool wokeUp)> onMouseAnswered = {});
@@ -56,6 +56,7 @@ private:
     bool HandlePowerOverUsb(uint16_t value);
     void HandlePowerOverBluetooth(uint16_t value);
     void ShowCharging();
+    void Answered(bool wokeUp);
 
     LinkState& links_;
     DeviceView& view_;

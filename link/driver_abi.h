@@ -4,7 +4,11 @@
  *
  * ABI history:
  *   1  first version: driver exports Set_VIDPID .. GetFeature, hook exports installmousehook ..
- *      mousewheelenable, and TalvoreAbiVersion in every library.
+ *      mousewheelenable, and TalvoreAbiVersion in every library. Later within 1: keys without a
+ *      virtual-key code are posted as TALVORE_UNKNOWN_KEY_BASE + their evdev code instead of not
+ *      at all (a reader that knows only virtual-key codes finds no key-table row for them and
+ *      records usage 0, as for any key it does not know); enablehook and enablemousehook return
+ *      once every event that happened before the call has been judged by the old state.
  */
 #ifndef TALVORE_LINK_DRIVER_ABI_H
 #define TALVORE_LINK_DRIVER_ABI_H
@@ -54,7 +58,8 @@ typedef int (*TalvoreGetFeature)(uint8_t* buffer, uint32_t length);
 
 /* ---- Hook library ----
  * installhook(window) then enablehook(1): every key and mouse-button event is posted to the window
- * as message 1034: wParam = Windows virtual-key code, or a mouse message 513/514 (left down/up),
+ * as message 1034: wParam = Windows virtual-key code (TALVORE_UNKNOWN_KEY_BASE + the evdev code
+ * for a key that has none), or a mouse message 513/514 (left down/up),
  * 516/517 (right), 519/520 (middle), 523/524 (X button down/up); lParam = 0 for a press and
  * nonzero for a release; with 523/524 lParam names the X button: 1 forward, 2 backward.
  * removehook() ends keys and mouse buttons alike and returns once nothing more will be posted to
@@ -77,6 +82,8 @@ typedef int (*TalvoreAbiVersionFunction)(void);
 #define TALVORE_MOUSE_X_UP 524u
 #define TALVORE_X_BUTTON_FORWARD 1
 #define TALVORE_X_BUTTON_BACKWARD 2
+/* wParam of a key without a virtual-key code: this base plus the key's evdev code. */
+#define TALVORE_UNKNOWN_KEY_BASE 0x10000u
 
 #ifdef __cplusplus
 }

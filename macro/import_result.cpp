@@ -23,6 +23,9 @@ QString DescribeImportError(const ImportResult& result, const NativePath& path, 
                 .arg(kMaxProfileCount)
                 .arg(kMaxMacroCount)
                 .arg(kind);
+        case ImportError::Refused:
+            return QStringLiteral("%1 is refused, nothing was imported: %2")
+                .arg(path.Display(), result.fault ? result.fault->Describe() : QString());
         case ImportError::None:
             break;
     }

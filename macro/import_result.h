@@ -1,9 +1,12 @@
 // The outcome of importing one *.pro or *.macro file.
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 #include "macro/store_file.h"
+#include "macro/record_check.h"
 
 // Language key of the message the window shows when an import file cannot be used.
 inline constexpr char kImportFailedTextKey[] = "import_failed_text";
@@ -11,6 +14,10 @@ inline constexpr char kImportFailedTextKey[] = "import_failed_text";
 inline constexpr char kImportNotSavedTextKey[] = "import_not_saved_text";
 // ... and when the store already holds as many as its readers accept.
 inline constexpr char kStoreFullTextKey[] = "store_full_text";
+// ... and when it holds a value the page and the mouse do not take (the fault is named in it).
+inline constexpr char kImportRefusedTextKey[] = "import_refused_text";
+inline constexpr char kImportRefusedNameTextKey[] = "import_refused_name_text";
+inline constexpr char kImportRefusedLeftClickTextKey[] = "import_refused_left_click_text";
 
 enum class ImportError {
     None,
@@ -19,13 +26,15 @@ enum class ImportError {
     NotRegular,  // a folder, FIFO or device: refused without being opened
     CannotSave,  // the file was good, but the store could not be written: nothing was added
     StoreFull,   // the store would grow past what its readers accept: nothing was added
+    Refused,     // a value the page and the mouse do not take (`fault`): nothing was added
 };
 
 struct ImportResult {
     ImportError error = ImportError::None;
-    int index = -1;            // position of the new record in its store
-    QString name;              // the name it was given, made unique
-    StoreWriteResult failure;  // CannotSave: the write that failed
+    int index = -1;                    // position of the new record in its store
+    QString name;                      // the name it was given, made unique
+    StoreWriteResult failure;          // CannotSave: the write that failed
+    std::optional<RecordFault> fault;  // what made a file Refused
 
     bool Ok() const { return error == ImportError::None; }
 };

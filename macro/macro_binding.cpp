@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
+#include "macro/macro_name_changes.h"
 #include "macro/macro_store.h"
 #include "protocol/profile_record.h"
 #include "protocol/utf16_field.h"
@@ -27,11 +30,25 @@ void BindMacroToButton(ButtonEntry& entry, const MacroRecord& macro, int index, 
     entry.functionCode = kFunctionMacro;
 }
 
+std::vector<int> ButtonsUsingMacro(const ProfileRecord& record, const QString& macroName) {
+    std::vector<int> buttons;
+    const ProfileSlot& slot = ActiveSlot(record);
+    for (int j = 0; j < kButtonCount; ++j) {
+        const ButtonEntry& entry = slot.buttons[j];
+        if (entry.functionCode == kFunctionMacro &&
+            FieldToString(entry.macroName).compare(macroName, Qt::CaseInsensitive) == 0) {
+            buttons.push_back(j);
+        }
+    }
+    return buttons;
+}
+
 int UsableActionCount(const ButtonEntry& entry) {
     return std::min<int>(entry.macroActionCount, kMacroMaxActions);
 }
 
-bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store) {
+bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store,
+                           const MacroNameChanges* changes) {
     bool considered = false;
     for (ProfileSlot& slot : record.slots) {
         for (int j = 0; j < kButtonCount; ++j) {
@@ -40,7 +57,12 @@ bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store) {
                 continue;
             }
             considered = true;
-            const int match = store.FindByName(FieldToString(entry.macroName));
+            QString name = FieldToString(entry.macroName);
+            // A macro renamed in the editor keeps its buttons; one deleted there takes them
+            // along even when another macro has since taken its name.
+            const MacroNameChanges::Fate fate =
+                changes != nullptr ? changes->FateOf(name, &name) : MacroNameChanges::Fate::Unknown;
+            const int match = fate == MacroNameChanges::Fate::Gone ? -1 : store.FindByName(name);
             if (match < 0) {
                 // The macro was deleted: the button goes back to its default function.
                 std::memset(&entry, 0, sizeof entry);
@@ -65,10 +87,33 @@ int MacroButtonCount(const ProfileRecord& record) {
 }
 
 int ImportProfileMacros(ProfileRecord& record, MacroStore& store) {
-    int added = 0;
-    for (ProfileSlot& slot : record.slots) {
-        for (ButtonEntry& entry : slot.buttons) {
+    // One macro per distinct copy: buttons 0..9 are mirrored into the second slot, and a macro
+    // bound to several buttons comes with each of them.
+    struct Added {
+        const ButtonEntry* first;
+        int index;
+    };
+    std::vector<Added> added;
+    const auto sameCopy = [](const ButtonEntry& a, const ButtonEntry& b) {
+        return std::memcmp(a.macroName, b.macroName, sizeof a.macroName) == 0 &&
+               UsableActionCount(a) == UsableActionCount(b) &&
+               std::memcmp(a.macroActions, b.macroActions, sizeof a.macroActions) == 0;
+    };
+    // The names as the file gave them, before any entry is renamed.
+    const auto original = std::make_unique<ProfileRecord>(record);
+    for (int s = 0; s < kSlotCount; ++s) {
+        for (int j = 0; j < kButtonCount; ++j) {
+            ButtonEntry& entry = record.slots[s].buttons[j];
+            const ButtonEntry& read = original->slots[s].buttons[j];
             if (entry.functionCode != kFunctionMacro) {
+                continue;
+            }
+            const auto known = std::find_if(added.begin(), added.end(), [&](const Added& a) {
+                return sameCopy(*a.first, read);
+            });
+            if (known != added.end()) {
+                std::memcpy(entry.macroName, store.At(known->index).name, sizeof entry.macroName);
+                entry.macroIndex = known->index;
                 continue;
             }
             MacroRecord macro{};
@@ -78,8 +123,8 @@ int ImportProfileMacros(ProfileRecord& record, MacroStore& store) {
             std::memcpy(macro.actions, entry.macroActions, sizeof macro.actions);
             std::memcpy(entry.macroName, macro.name, sizeof entry.macroName);
             entry.macroIndex = store.Append(macro);
-            ++added;
+            added.push_back({&read, entry.macroIndex});
         }
     }
-    return added;
+    return static_cast<int>(added.size());
 }

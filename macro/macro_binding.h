@@ -2,16 +2,25 @@
 // macro store. The device receives the copy in the entry, never the store.
 #pragma once
 
+#include <vector>
+
+#include <QString>
+
 #include "base/macro_record.h"
 
 struct ButtonEntry;
 struct ProfileRecord;
+class MacroNameChanges;
 class MacroStore;
 
 // Binds macro `index` of the store to the entry: function 0x11 with the macro's name (at most 23
 // characters), actions and count, and the chosen repeat mode and count.
 void BindMacroToButton(ButtonEntry& entry, const MacroRecord& macro, int index, int repeatMode,
                        int repeatCount);
+
+// The buttons (0-based, of the slot the page shows) bound to the named macro, compared without
+// regard to case.
+std::vector<int> ButtonsUsingMacro(const ProfileRecord& record, const QString& macroName);
 
 // The number of actions an entry carries: macroActionCount held to 46.
 int UsableActionCount(const ButtonEntry& entry);
@@ -20,13 +29,17 @@ int UsableActionCount(const ButtonEntry& entry);
 // were edited. An entry counts when its function is 0x11 or it still carries a macro name. A name
 // the store no longer holds puts the entry back on its position's default function; a name it
 // holds refreshes the entry's name, actions and count and keeps repeat mode, count and index.
+// With the editor's name changes, an entry follows its macro through renames, and an entry
+// whose macro was deleted falls back even when a new macro has taken the old name.
 // Returns whether the record had such an entry.
-bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store);
+bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store,
+                           const MacroNameChanges* changes = nullptr);
 
-// The number of macros ImportProfileMacros would add for the record.
+// The macro buttons of the record: the most ImportProfileMacros can add for it.
 int MacroButtonCount(const ProfileRecord& record);
 
-// Adds one store record for every macro entry of an imported profile (all slots, all entries),
-// named uniquely, and points the entry's name and index at it. Does not save the store.
-// Returns the number of macros added.
+// Adds one store record for every distinct macro copy of an imported profile (all slots, all
+// entries), named uniquely, and points the name and index of every entry carrying it at that
+// record: a macro mirrored into the second slot, or bound to several buttons, is added once.
+// Does not save the store. Returns the number of macros added.
 int ImportProfileMacros(ProfileRecord& record, MacroStore& store);

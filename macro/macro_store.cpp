@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "macro/record_check.h"
 #include "macro/unique_name.h"
 #include "protocol/utf16_field.h"
 #include "sys/text_lookup.h"
@@ -195,7 +196,8 @@ ImportResult MacroStore::ReadMacroFile(const NativePath& path, QByteArray& bytes
 
 ImportResult MacroStore::ImportBytes(const QByteArray& bytes) {
     ImportResult result;
-    if (bytes.isEmpty()) {
+    // An exported macro is one whole record; anything shorter (a text file renamed) is not one.
+    if (bytes.size() < kRecordSize) {
         result.error = ImportError::TooShort;
         return result;
     }
@@ -204,6 +206,11 @@ ImportResult MacroStore::ImportBytes(const QByteArray& bytes) {
         return result;
     }
     auto record = RecordFromBytes(bytes.constData(), bytes.size());
+    if (auto fault = CheckMacroRecord(*record)) {
+        result.error = ImportError::Refused;
+        result.fault = std::move(fault);
+        return result;
+    }
     const QString stored = FieldToString(record->name);
     // A name without its NUL is cut to the field; a taken one gets its "_n".
     if (FieldUnterminated(record->name) || NameExists(stored)) {

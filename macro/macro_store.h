@@ -86,9 +86,10 @@ public:
     void Rename(MacroRecord& record, const QString& name);
     void UpdateActions(MacroRecord& record, const MacroAction* actions, int count);
 
-    // Adds the first 240 bytes of a *.macro file (missing bytes zero) under a unique name, and
-    // saves. A missing, unreadable, empty or non-regular file adds nothing; so do a full store
-    // (StoreFull) and a failed save (CannotSave), which leave the list as it was.
+    // Adds the first 240 bytes of a *.macro file under a unique name, and saves. A missing,
+    // unreadable, short or non-regular file adds nothing (a *.macro holds one whole record); so
+    // do one the record check refuses (Refused, with the fault), a full store (StoreFull) and a
+    // failed save (CannotSave), which leave the list as it was.
     ImportResult Import(const NativePath& path);
     // The two halves of Import: reading the file (the bytes, or the error), and adding them.
     static ImportResult ReadMacroFile(const NativePath& path, QByteArray& bytes);

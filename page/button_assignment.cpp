@@ -65,6 +65,9 @@ void ButtonAssignment::OpenButtonMenu(int button) {
     }
     currentButton_ = button;
     menu_.reset();
+    if (button > kLastAssignableButton) {
+        return;  // the mouse keeps the last button's function: a menu would choose nothing
+    }
     const QRect windowRect = window_->ScreenRect();
     const QRect label = controls_.btnKey[static_cast<std::size_t>(button)].Geometry();
     const QPoint anchor(windowRect.left() + label.left() + label.width(),
@@ -75,6 +78,12 @@ void ButtonAssignment::OpenButtonMenu(int button) {
         return;
     }
     PlaceMenu();
+    // The function the button has now is marked, and the keyboard starts there.
+    const uint8_t code = store_.WithLock([&](ProfileStore& s) -> uint8_t {
+        const ButtonEntry* entry = EntryOf(s, button);
+        return entry != nullptr ? entry->functionCode : 0;
+    });
+    menu_->MarkItem(MenuItemOfFunction(code));
 }
 
 // The menu opens to the right of the label, its top at the label's top. When it would leave the

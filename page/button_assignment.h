@@ -35,7 +35,8 @@ public:
     void SetWindow(WindowImplBase* window, const HookTable* hooks);
 
     // A click on button j's label: j becomes the current button and its function menu opens
-    // beside the label (above it when it would leave the screen below). Any open menu closes.
+    // beside the label (above it when it would leave the screen below), its current function
+    // marked. Any open menu closes. The last button, whose function the mouse keeps, has none.
     void OpenButtonMenu(int button);
     // A menu item was chosen: it applies to the current button, the last whose menu opened.
     void AssignFunction(const QString& itemName);

@@ -126,15 +126,21 @@ void DeviceLinks::RequestFullApply() {
 }
 
 void DeviceLinks::OnMouseAnswered(bool wokeUp) {
-    // A mouse that keeps refusing is not retried for ever: after a few tries in a row only an
-    // edit, a wake-up or a link that comes back tries again. The notice stays meanwhile.
+    // A mouse that keeps refusing is not retried on every answer: after a few tries in a row it
+    // is tried again now and then, so the settings still go out once it takes them. The notice
+    // stays meanwhile.
+    const auto now = std::chrono::steady_clock::now();
     if (wokeUp) {
         answerRetries_ = 0;
-    } else if (!pipeline_.LastApplyUndelivered() || answerRetries_ >= kMaxAnswerRetries) {
+    } else if (!pipeline_.LastApplyUndelivered()) {
+        return;
+    } else if (answerRetries_ >= kMaxAnswerRetries &&
+               now - lastAnswerRetry_ < std::chrono::milliseconds(platform_.answerRetryPauseMs)) {
         return;
     }
     if (!retryQueued_.exchange(true)) {
         answerRetries_ += wokeUp ? 0 : 1;
+        lastAnswerRetry_ = now;
         worker_.Post();
     }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -38,6 +39,8 @@ struct PagePlatform {
     // False when another program held the data folder through the whole wait at the start: this
     // one then never writes the stores (and says so).
     bool soleWriter = true;
+    // After a few retries a mouse that keeps refusing is tried again at most this often.
+    int answerRetryPauseMs = 10000;
 };
 
 class DeviceLinks final : public ProfileSource, public ApplyObserver, public CurrentProfileAccess {
@@ -85,9 +88,10 @@ private:
     class DriverTransport;
     class BleTransport;
 
-    // A power status came: the mouse is reachable. Asks for one apply when it has just woken or
-    // the last apply left something undelivered (kMaxAnswerRetries times in a row at most);
-    // never more than one such request waits.
+    // The mouse spoke (a power status, a stage or rate it changed): it is reachable. Asks for one
+    // apply when it has just woken or the last apply left something undelivered, so what the
+    // notice promised goes out by itself: at once for the first kMaxAnswerRetries answers in a
+    // row, then at most once per answerRetryPauseMs. Never more than one such request waits.
     void OnMouseAnswered(bool wokeUp);
     static constexpr int kMaxAnswerRetries = 3;
     // Requests dropped for want of a link, and the way out: the edits reach pro.data at once.
@@ -115,5 +119,6 @@ private:
     TalvoreWindow driverWindow_{};
     bool started_ = false;
     std::atomic<bool> retryQueued_{false};
-    int answerRetries_ = 0;  // UI thread only
+    int answerRetries_ = 0;                                    // UI thread only
+    std::chrono::steady_clock::time_point lastAnswerRetry_{};  // UI thread only
 };

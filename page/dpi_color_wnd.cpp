@@ -45,6 +45,9 @@ void CDpiColorWnd::InitWindow() {
     red_ = Find<Edit>(QStringLiteral("r_edit"));
     green_ = Find<Edit>(QStringLiteral("g_edit"));
     blue_ = Find<Edit>(QStringLiteral("b_edit"));
+    for (Edit* box : {&red_, &green_, &blue_}) {
+        box->SetDigitsOnly(3);  // 0 to 255: a sign or a letter has no place here
+    }
     for (std::size_t i = 0; i < presets_.size(); ++i) {
         presets_[i] = Find<Button>(QStringLiteral("mouse_dpi_color_%d"), static_cast<int>(i) + 1);
         presets_[i].SetBkColor(kPresetColors[i]);

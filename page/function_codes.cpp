@@ -92,3 +92,12 @@ std::optional<uint8_t> FunctionOfMenuItem(const QString& itemName) {
     }
     return std::nullopt;
 }
+
+QString MenuItemOfFunction(uint8_t code) {
+    for (const FunctionInfo& f : kFunctions) {
+        if (f.code == code) {
+            return f.menuItem != nullptr ? QString::fromLatin1(f.menuItem) : QString();
+        }
+    }
+    return QString();
+}

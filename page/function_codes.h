@@ -12,3 +12,6 @@ QString FunctionTextKey(uint8_t code);
 
 // The code of a menu item, compared without regard to case; nothing for an unknown name.
 std::optional<uint8_t> FunctionOfMenuItem(const QString& itemName);
+
+// The menu item that chooses a function; empty for codes no menu offers.
+QString MenuItemOfFunction(uint8_t code);

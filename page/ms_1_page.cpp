@@ -4,6 +4,8 @@
 
 #include "dialogs/msg_wnd.h"
 #include "macro/editor/ms_1_macro.h"
+#include "macro/macro_binding.h"
+#include "macro/macro_name_changes.h"
 #include "macro/us_keyboard_layout.h"
 #include "page/color_swatches.h"
 #include "page/function_codes.h"
@@ -188,8 +190,9 @@ void CMS_1_Page::OnApplyMessage(uint32_t message, quintptr wParam) {
             break;
         case program_messages::kApplyFinished:
             ring.SetVisible(false);
-            // Stays until a later apply delivers everything.
-            window_->Find<Control>(QStringLiteral("ms_1_apply_notice")).SetVisible(wParam != 0);
+            // Stays until a later apply delivers everything; "Try again" sends at once.
+            controls_.applyNotice.SetVisible(wParam != 0);
+            controls_.btnRetry.SetVisible(wParam != 0);
             break;
         default:
             break;
@@ -244,9 +247,12 @@ void CMS_1_Page::OpenMacroEditor() {
         return;
     }
     static const SteadyClock clock;
+    // The buttons follow their macros through renames; a deletion names who loses one.
+    MacroNameChanges changes(store_.Macros());
     RunMacroEditor(*window_, {store_.Macros(), *hooks_, *layout_, LanguageManager::Instance(),
-                              clock, DataFolderOf(platform_.programFolder)});
-    const bool currentHadMacros = store_.ReconcileMacros();
+                              clock, DataFolderOf(platform_.programFolder), &changes,
+                              [this](const QString& name) { return MacroUsersText(name); }});
+    const bool currentHadMacros = store_.ReconcileMacros(&changes);
     // Other profiles may have changed too, and no apply saves them while the mouse is away.
     store_.SaveProfiles();
     if (!currentHadMacros) {
@@ -258,6 +264,23 @@ void CMS_1_Page::OpenMacroEditor() {
         }
     }
     PostApplyRequest();
+}
+
+QString CMS_1_Page::MacroUsersText(const QString& macroName) {
+    return store_.WithLock([&](ProfileStore& s) {
+        QStringList profiles;
+        for (int i = 0; i < s.Count(); ++i) {
+            QStringList numbers;
+            for (const int j : ButtonsUsingMacro(s.At(i), macroName)) {
+                numbers.append(QString::number(j + 1));
+            }
+            if (!numbers.isEmpty()) {
+                profiles.append(QStringLiteral("%1 (%2)").arg(ProfileName(s.At(i)),
+                                                              numbers.join(QStringLiteral(", "))));
+            }
+        }
+        return profiles.join(QStringLiteral("; "));
+    });
 }
 
 // The first control that matches handles the click.
@@ -276,7 +299,7 @@ void CMS_1_Page::OnClick(const Notification& n) {
         profiles_->Import();
     } else if (c == controls_.profileExport) {
         profiles_->Export();
-    } else if (c == controls_.btnApply) {
+    } else if (c == controls_.btnApply || c == controls_.btnRetry) {
         PostApplyRequest();
     } else if (c == controls_.btnMouseAttribute) {
         OpenDesktopMouseSettings();
@@ -300,6 +323,11 @@ void CMS_1_Page::OnSelectChanged(const Notification& n) {
         }
     } else if (const int rate = IndexIn(controls_.btnReportRate, n.sender); rate >= 0) {
         if (EditCurrent([rate](ProfileRecord& r) { r.slots[0].reportRate = rate; })) {
+            PostApplyRequest();
+        }
+    } else if (const int mode = IndexIn(controls_.buttonMode, n.sender); mode >= 0) {
+        // Standard or alternate: kept in the profile and sent with the lighting report.
+        if (EditCurrent([mode](ProfileRecord& r) { r.slots[0].buttonMode = mode; })) {
             PostApplyRequest();
         }
     }
@@ -350,6 +378,7 @@ void CMS_1_Page::OnValueChanged(const Notification& n) {
     if (const int k = IndexIn(controls_.sliderDpi, n.sender); k >= 0) {
         if (EditCurrent([k, value](ProfileRecord& r) { r.slots[0].dpiValue[k] = value; })) {
             controls_.labelDpi[static_cast<std::size_t>(k)].SetText(QString::number(value * 100));
+            view_.ShowStageInUse(k, value != 0);
             RestartApplyDebounce(kSliderDebounceMs);
         }
         return;

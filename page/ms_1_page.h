@@ -84,6 +84,8 @@ private:
     void OpenDesktopMouseSettings();
     // The macro editor, modal; then every profile's macro copies follow the edited macros.
     void OpenMacroEditor();
+    // "Office (3, 8); Game (5)": the profiles and buttons bound to the macro.
+    QString MacroUsersText(const QString& macroName);
     void UpdateLightRows();
     // Runs edit on the displayed slot of the current profile under the store's lock.
     bool EditCurrent(const std::function<void(ProfileRecord&)>& edit);

@@ -94,4 +94,8 @@ void PageControls::Lookup(const WindowImplBase& window) {
     find(labelPower, QStringLiteral("ms_1_label_power"));
     find(lowPowerLabel, QStringLiteral("ms_1_low_power_label"));
     find(sleepLabel, QStringLiteral("ms_1_sleep_label"));
+    horEffect = window.FindOptional<Control>(QStringLiteral("ms_1_hor_effect"));
+    cardReportRate = window.FindOptional<Control>(QStringLiteral("card_prate"));
+    applyNotice = window.FindOptional<Label>(QStringLiteral("ms_1_apply_notice"));
+    btnRetry = window.FindOptional<Button>(QStringLiteral("ms_1_btn_retry"));
 }

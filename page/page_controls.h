@@ -44,6 +44,11 @@ struct PageControls {
     Button btnApply;
     Progress progressPower;
     Label labelPower, lowPowerLabel, sleepLabel;
+    // Beyond the controls every layout of the page names: the row of the lighting effect, the
+    // card of the report rate, the notice of settings the mouse did not take and its button.
+    Control horEffect, cardReportRate;
+    Label applyNotice;
+    Button btnRetry;
 
     // Every control above by its layout name, for the code that names controls by string.
     QHash<QString, Control> byName;

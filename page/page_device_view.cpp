@@ -7,6 +7,13 @@ Control PageDeviceView::Find(std::string_view name) const {
 void PageDeviceView::SetVisible(std::string_view control, bool visible) {
     Find(control).SetVisible(visible);
     battery_.OnVisible(control, visible);
+    // The lighting effect's label goes with its combo box, and where the report rate cannot be
+    // set (over Bluetooth) its card goes with its header instead of staying as an empty frame.
+    if (control == link_controls::kLightCombo) {
+        c_.horEffect.SetVisible(visible);
+    } else if (control == link_controls::kCheckReportRate) {
+        c_.cardReportRate.SetVisible(visible);
+    }
 }
 
 bool PageDeviceView::IsChecked(std::string_view control) const {

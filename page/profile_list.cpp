@@ -1,6 +1,8 @@
 #include "page/profile_list.h"
 
 #include "dialogs/config_name_wnd.h"
+#include "dialogs/file_folders.h"
+#include "dialogs/import_messages.h"
 #include "dialogs/msg_wnd.h"
 #include "macro/import_result.h"
 #include "page/profile_store.h"
@@ -114,25 +116,15 @@ void ProfileList::Reset() {
 }
 
 void ProfileList::Import() {
-    const QString path = GetOpenFilePath(&owner_, ProfileFileFilter());
+    const QString path = GetOpenFilePath(&owner_, ProfileFileFilter(), FileDialogFolder());
     if (path.isEmpty()) {
         return;
     }
+    RememberFileDialogChoice(path);
     const ImportResult result = ImportFile(path);
-    // A good file whose profile could not be stored is told apart from a file that is no profile.
-    switch (result.error) {
-        case ImportError::None:
-            break;
-        case ImportError::CannotSave:
-            Warn(QLatin1String(kImportNotSavedTextKey), false);
-            break;
-        case ImportError::StoreFull:
-            Warn(QLatin1String(kStoreFullTextKey), false);
-            break;
-        default:
-            Warn(QLatin1String(kImportFailedTextKey), false);
-            break;
-    }
+    // A file that is no profile, one holding what the mouse does not take (named), a full store
+    // and a good one that could not be stored are told apart.
+    TellImportFailed(&owner_, result);
 }
 
 ImportResult ProfileList::ImportFile(const NativePath& path) {
@@ -145,12 +137,16 @@ ImportResult ProfileList::ImportFile(const NativePath& path) {
 }
 
 void ProfileList::Export() {
+    const int index = store_.SelectedIndex();
+    const QString name = store_.WithLock([&](ProfileStore& s) { return ProfileName(s.At(index)); });
     const QString path =
-        GetSaveFilePath(&owner_, ProfileFileFilter(), QStringLiteral("pro"), {}, true);
+        GetSaveFilePath(&owner_, ProfileFileFilter(), QStringLiteral("pro"), FileDialogFolder(),
+                        true, SuggestedFileName(name, QStringLiteral("pro")));
     if (path.isEmpty()) {
         return;
     }
-    if (!store_.ExportProfile(store_.SelectedIndex(), path)) {
+    RememberFileDialogChoice(path);
+    if (!store_.ExportProfile(index, path)) {
         Warn(QLatin1String(kExportFailedTextKey), false);
     }
 }

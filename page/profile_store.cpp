@@ -6,6 +6,7 @@
 #include <QBuffer>
 
 #include "macro/macro_binding.h"
+#include "macro/record_check.h"
 #include "macro/store_file.h"
 #include "macro/unique_name.h"
 #include "protocol/utf16_field.h"
@@ -370,8 +371,14 @@ ImportResult ProfileStore::ImportProfile(const NativePath& path) {
 }
 
 ImportResult ProfileStore::ImportProfileRecord(std::unique_ptr<ProfileRecord> record) {
-    std::lock_guard lock(mutex_);
     ImportResult result;
+    // Whoever read the record, nothing the page and the mouse do not take gets in.
+    if (auto fault = CheckProfileRecord(*record)) {
+        result.error = ImportError::Refused;
+        result.fault = std::move(fault);
+        return result;
+    }
+    std::lock_guard lock(mutex_);
     // A store larger than its readers accept would be refused whole at the next reading.
     if (!RoomForProfiles(1) || !macros_.RoomFor(MacroButtonCount(*record))) {
         result.error = ImportError::StoreFull;
@@ -409,11 +416,11 @@ ImportResult ProfileStore::ImportProfileRecord(std::unique_ptr<ProfileRecord> re
     return result;
 }
 
-bool ProfileStore::ReconcileMacros() {
+bool ProfileStore::ReconcileMacros(const MacroNameChanges* changes) {
     std::lock_guard lock(mutex_);
     bool currentConsidered = false;
     for (const auto& record : profiles_) {
-        const bool considered = ReconcileMacroEntries(*record, macros_);
+        const bool considered = ReconcileMacroEntries(*record, macros_, changes);
         if (record.get() == current_) {
             currentConsidered = considered;
         }

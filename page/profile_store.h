@@ -20,6 +20,7 @@
 #include "macro/store_file.h"
 #include "protocol/profile_record.h"
 
+class MacroNameChanges;
 class TextLookup;
 
 inline constexpr int kProfileNameMaxLength = kProfileNameUnits - 1;
@@ -110,8 +111,9 @@ public:
     ImportResult ImportProfileRecord(std::unique_ptr<ProfileRecord> record);
 
     // After the macro editor: brings every macro copy of every profile in line with the macro
-    // store. Returns whether the current profile had a macro entry to check.
-    bool ReconcileMacros();
+    // store, following the editor's renames when given. Returns whether the current profile had
+    // a macro entry to check.
+    bool ReconcileMacros(const MacroNameChanges* changes = nullptr);
 
     // A copy of the current record, taken under the lock; null before the store is loaded.
     std::unique_ptr<ProfileRecord> TakeSnapshotOfCurrent() const;

@@ -24,6 +24,7 @@ void SettingsView::Show(const ProfileRecord& record) {
     SelectOption(c_.buttonMode, slot.buttonMode);
     SelectOption(c_.optionDpiStep, slot.dpiStage);
     for (int k = 0; k < kDpiStageCount; ++k) {
+        ShowStageInUse(k, slot.dpiValue[k] != 0);
         c_.sliderDpi[k].SetValue(slot.dpiValue[k]);
         c_.labelDpi[k].SetText(QString::number(static_cast<int64_t>(slot.dpiValue[k]) * 100));
         c_.btnDpiColor[k].SetBkColor(StoredToColor(slot.dpiColor[k]));
@@ -40,6 +41,17 @@ void SettingsView::Show(const ProfileRecord& record) {
     for (int j = 0; j < kButtonCount; ++j) {
         ShowButtonLabel(j, slot.buttons[j]);
     }
+}
+
+void SettingsView::ShowStageInUse(int stage, bool inUse) {
+    if (stage < 0 || stage >= kDpiStageCount) {
+        return;
+    }
+    // A stage at 0 DPI is off: the mouse could not run on it, so it cannot be made the active
+    // one until its slider gives it a value.
+    Option& option = c_.optionDpiStep[static_cast<std::size_t>(stage)];
+    option.SetEnabled(inUse);
+    option.SetToolTip(inUse ? QString() : texts_.Text(QStringLiteral("dpi_stage_unused_tip_text")));
 }
 
 void SettingsView::UpdateLightRows(int32_t lightMode) {
@@ -101,4 +113,9 @@ void SettingsView::ShowButtonLabel(int button, const ButtonEntry& entry) {
                        entry.functionCode == kFunctionMacro;
     label.SetStyleState("function", named ? QString() : QStringLiteral("none"));
     label.SetToolTip(named ? text : texts_.Text(QStringLiteral("unnamed_function_text")));
+    if (button == kButtonCount - 1) {
+        // The mouse keeps the last button on its function: shown, but not offered for change.
+        label.SetStyleState("fixed", QStringLiteral("true"));
+        label.SetToolTip(texts_.Text(QStringLiteral("fixed_button_tip_text")));
+    }
 }

@@ -17,6 +17,9 @@ public:
 
     // Every control from the record's displayed slot (the link-dependent part is the caller's).
     void Show(const ProfileRecord& record);
+    // A stage in use can be made the active one; one at 0 DPI cannot (its option is disabled and
+    // says why).
+    void ShowStageInUse(int stage, bool inUse);
     // Shows the lighting rows the effect uses.
     void UpdateLightRows(int32_t lightMode);
     void ShowSleepLabel(int32_t sleepTimer);

@@ -9,6 +9,8 @@
 #include <QLoggingCategory>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStackedWidget>
@@ -16,6 +18,7 @@
 #include <algorithm>
 
 #include "ui/color_palette.h"
+#include "ui/elided_text.h"
 #include "ui/ui_internal.h"
 #include "ui/window_impl_base.h"
 
@@ -221,6 +224,13 @@ void Edit::SetMaxChars(int count) {
     }
 }
 
+void Edit::SetDigitsOnly(int count) {
+    if (auto* e = As<QLineEdit>(*this)) {
+        const QRegularExpression digits(QStringLiteral("[0-9]{0,%1}").arg(count));
+        e->setValidator(new QRegularExpressionValidator(digits, e));
+    }
+}
+
 void Edit::SetReadOnly(bool readOnly) {
     if (auto* e = As<QLineEdit>(*this)) {
         e->setReadOnly(readOnly);
@@ -250,6 +260,7 @@ int ListBox::AddLabel(const QString& text, int height) {
     const QSignalBlocker blocker(list);
     auto* item = new QListWidgetItem(text, list);
     item->setSizeHint(QSize(0, height));
+    ui_internal::ShowCutRowsInToolTips(list);
     return list->count() - 1;
 }
 
@@ -323,7 +334,7 @@ void ListBox::Select(int index, TakeFocus focus, Notify notify) {
     if (list == nullptr) {
         return;
     }
-    const int previous = list->currentRow();
+    const int previous = CurSel();
     const int row = index >= 0 && index < list->count() ? index : -1;
     {
         const QSignalBlocker blocker(list);
@@ -335,15 +346,33 @@ void ListBox::Select(int index, TakeFocus focus, Notify notify) {
     if (focus == TakeFocus::kYes) {
         list->setFocus(Qt::OtherFocusReason);
     }
+    ui_internal::TakeLastListRow(list, row);
     if (notify == Notify::kYes) {
         ui_internal::RaiseNotify(list, "itemselect", static_cast<quintptr>(row), previous);
     }
 }
 
+// The selected row: a row that is only current (after the focus came, or a row was removed) is
+// not one the user chose.
 int ListBox::CurSel() const {
     auto* list = As<QListWidget>(*this);
-    return list == nullptr ? -1 : list->currentRow();
+    if (list == nullptr) {
+        return -1;
+    }
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.constFirst());
 }
+
+namespace ui_internal {
+
+int TakeLastListRow(QWidget* list, int row) {
+    constexpr const char* kLastRow = "talvoreLastRow";
+    const QVariant last = list->property(kLastRow);
+    list->setProperty(kLastRow, row);
+    return last.isValid() ? last.toInt() : -1;
+}
+
+}  // namespace ui_internal
 
 void ListBox::EnsureVisible(int index) {
     auto* list = As<QListWidget>(*this);

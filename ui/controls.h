@@ -94,6 +94,8 @@ public:
     static bool Accepts(const QWidget* widget);
     using Control::Control;
     void SetMaxChars(int count);
+    // Typing and pasting take the digits 0-9 only, at most `count` of them.
+    void SetDigitsOnly(int count);
     void SetReadOnly(bool readOnly);
     void MoveCaretToEnd();
     int CaretPosition() const;
@@ -101,7 +103,8 @@ public:
 
 // QListWidget. Rows are plain labels or widgets built from a row layout ("keylistitem.xml");
 // the user selecting a row raises "itemselect" with wParam = row, lParam = previous row
-// (-1 as an unsigned value when there was none).
+// (-1 as an unsigned value when there was none). A label row cut with "…" shows its whole text
+// as a tooltip.
 class ListBox : public Control {
 public:
     static constexpr const char* kKind = "list (QListWidget)";

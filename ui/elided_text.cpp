@@ -3,9 +3,12 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QToolTip>
 #include <QVariant>
 
 #include "ui/ui_internal.h"
@@ -70,7 +73,46 @@ protected:
     }
 };
 
+// Tooltips of list rows: the whole text, only for a row the list had to cut.
+class CutRowTips final : public QObject {
+public:
+    explicit CutRowTips(QListWidget* list) : QObject(list), list_(list) {}
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip) {
+            return false;
+        }
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QListWidgetItem* item = list_->itemAt(help->pos());
+        if (item == nullptr || !item->data(Qt::ToolTipRole).isNull()) {
+            return false;
+        }
+        const QRect row = list_->visualItemRect(item);
+        const int room =
+            row.width() - 2 * list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin);
+        const bool cut = list_->fontMetrics().horizontalAdvance(item->text()) > room;
+        if (cut) {
+            QToolTip::showText(help->globalPos(), item->text(), list_->viewport(), row);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+
+private:
+    QListWidget* list_;
+};
+
 }  // namespace
+
+void ShowCutRowsInToolTips(QListWidget* list) {
+    constexpr const char* kInstalled = "talvoreCutRowTips";
+    if (!list->property(kInstalled).toBool()) {
+        list->setProperty(kInstalled, true);
+        list->viewport()->installEventFilter(new CutRowTips(list));
+    }
+}
 
 void SetElidedText(QWidget* widget, const QString& text) {
     widget->setProperty(kFullTextProperty, text);

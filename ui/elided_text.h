@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QListWidget;
 class QWidget;
 
 namespace ui_internal {
@@ -14,5 +15,9 @@ void SetElidedText(QWidget* widget, const QString& text);
 void StopEliding(QWidget* widget);
 // The whole text of a control that cuts its text; empty when it does not.
 QString FullText(const QWidget* widget);
+
+// A list's label rows that do not fit its width are cut with "…" by the list; hovering one shows
+// its whole text as a tooltip (rows that fit show none). Installed once per list.
+void ShowCutRowsInToolTips(QListWidget* list);
 
 }  // namespace ui_internal

@@ -30,6 +30,9 @@ QString Run(WindowImplBase* owner, const FileDialogRequest& request) {
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(request.defaultExtension);
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.promptOverwrite);
+        if (!request.suggestedName.isEmpty()) {
+            dialog.selectFile(request.suggestedName);
+        }
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -52,12 +55,13 @@ QString GetOpenFilePath(WindowImplBase* owner, const FileFilter& filter,
 
 QString GetSaveFilePath(WindowImplBase* owner, const FileFilter& filter,
                         const QString& defaultExtension, const QString& initialFolder,
-                        bool promptOverwrite) {
+                        bool promptOverwrite, const QString& suggestedName) {
     FileDialogRequest request;
     request.save = true;
     request.filter = filter;
     request.defaultExtension = defaultExtension;
     request.initialFolder = initialFolder;
     request.promptOverwrite = promptOverwrite;
+    request.suggestedName = suggestedName;
     return Run(owner, request);
 }

@@ -19,12 +19,14 @@ struct FileDialogRequest {
     QString defaultExtension;  // added to a typed name without one (save only)
     QString initialFolder;
     bool promptOverwrite = false;
+    QString suggestedName;  // the file name offered (save only)
 };
 
 // An existing file.
 QString GetOpenFilePath(WindowImplBase* owner, const FileFilter& filter,
                         const QString& initialFolder = {});
-// A file to write; asks before replacing an existing one when `promptOverwrite` is set.
+// A file to write; asks before replacing an existing one when `promptOverwrite` is set, and
+// offers `suggestedName` in the initial folder.
 QString GetSaveFilePath(WindowImplBase* owner, const FileFilter& filter,
                         const QString& defaultExtension, const QString& initialFolder = {},
-                        bool promptOverwrite = true);
+                        bool promptOverwrite = true, const QString& suggestedName = {});

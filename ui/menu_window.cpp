@@ -1,10 +1,13 @@
 #include "ui/menu_window.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QStyle>
 #include <QVariant>
 #include <QWidget>
+#include <cstdlib>
 
 #include "ui/ui_internal.h"
 #include "ui/window_impl_base.h"
@@ -13,6 +16,108 @@
 namespace {
 Q_LOGGING_CATEGORY(lcMenu, "talvore.ui.menu")
 }
+
+namespace {
+
+// The visible items of a menu, in layout order.
+QList<QAbstractButton*> VisibleItems(QWidget* root) {
+    QList<QAbstractButton*> items;
+    for (QAbstractButton* item : root->findChildren<QAbstractButton*>()) {
+        if (item->isVisibleTo(root) && item->isEnabled()) {
+            items.append(item);
+        }
+    }
+    return items;
+}
+
+// The keyboard in a menu: the arrows move among the items (up and down within a column, left and
+// right to the nearest item of the next column), Return or Enter choose, Escape closes.
+class MenuKeys final : public QObject {
+public:
+    explicit MenuKeys(QWidget* root) : QObject(root), root_(root) {}
+
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* focused = qobject_cast<QAbstractButton*>(root_->focusWidget());
+        switch (key) {
+            case Qt::Key_Escape:
+                root_->hide();
+                return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Space:
+                if (focused != nullptr) {
+                    focused->click();
+                }
+                return true;
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+                if (QAbstractButton* next = Neighbour(focused, key)) {
+                    next->setFocus(Qt::TabFocusReason);
+                }
+                return true;
+            default:
+                return false;
+        }
+    }
+
+private:
+    QRect Place(const QWidget* item) const {
+        return QRect(item->mapTo(root_, QPoint(0, 0)), item->size());
+    }
+
+    QAbstractButton* Neighbour(QAbstractButton* from, int key) const {
+        const QList<QAbstractButton*> items = VisibleItems(root_);
+        if (items.isEmpty()) {
+            return nullptr;
+        }
+        const int at = items.indexOf(from);
+        if (at < 0) {
+            return items.constFirst();
+        }
+        const QRect here = Place(from);
+        QAbstractButton* best = nullptr;
+        int bestDistance = 0;
+        for (QAbstractButton* item : items) {
+            if (item == from) {
+                continue;
+            }
+            const QRect there = Place(item);
+            const bool sameColumn = there.left() < here.right() && there.right() > here.left();
+            int distance = -1;
+            if ((key == Qt::Key_Up || key == Qt::Key_Down) && sameColumn) {
+                const int dy = there.center().y() - here.center().y();
+                distance = key == Qt::Key_Down ? dy : -dy;
+            } else if (key == Qt::Key_Left || key == Qt::Key_Right) {
+                const int dx = there.center().x() - here.center().x();
+                const int along = key == Qt::Key_Right ? dx : -dx;
+                distance = along > 0 && !sameColumn
+                               ? along + 4 * std::abs(there.center().y() - here.center().y())
+                               : -1;
+            }
+            if (distance > 0 && (best == nullptr || distance < bestDistance)) {
+                best = item;
+                bestDistance = distance;
+            }
+        }
+        if (best == nullptr && (key == Qt::Key_Up || key == Qt::Key_Down)) {
+            // Past the end of a column: on to the next item in the menu's order, round.
+            const int step = key == Qt::Key_Down ? 1 : -1;
+            best = items[(at + step + items.size()) % items.size()];
+        }
+        return best;
+    }
+
+    QWidget* root_;
+};
+
+}  // namespace
 
 struct MenuWindow::Impl {
     QPointer<QWidget> root;
@@ -43,13 +148,40 @@ bool MenuWindow::Create(WindowImplBase* receiver, const QString& layoutFile, QPo
     impl_->layoutFile = layoutFile;
     ui_internal::ApplyTextKeys(root);
     ui_internal::RegisterTextRoot(root);
+    auto* keys = new MenuKeys(root);
+    root->installEventFilter(keys);
     for (QAbstractButton* item : root->findChildren<QAbstractButton*>()) {
         QObject::connect(item, &QAbstractButton::clicked, root, [this, item] { Choose(item); });
+        item->setFocusPolicy(Qt::StrongFocus);
+        item->installEventFilter(keys);
     }
     ResizeToContent();
     MoveTo(point, alignment);
     root->show();
     return true;
+}
+
+void MenuWindow::MarkItem(const QString& name) {
+    QWidget* root = impl_->root;
+    if (root == nullptr) {
+        return;
+    }
+    QAbstractButton* marked = name.isEmpty() ? nullptr : root->findChild<QAbstractButton*>(name);
+    for (QAbstractButton* item : root->findChildren<QAbstractButton*>()) {
+        const bool current = item == marked;
+        if (item->property("current").toBool() != current) {
+            item->setProperty("current", current ? QVariant(true) : QVariant());
+            item->style()->unpolish(item);
+            item->style()->polish(item);
+        }
+    }
+    // The arrow keys start from the current function, or from the first item.
+    const QList<QAbstractButton*> items = VisibleItems(root);
+    if (marked != nullptr && items.contains(marked)) {
+        marked->setFocus(Qt::PopupFocusReason);
+    } else if (!items.isEmpty()) {
+        items.constFirst()->setFocus(Qt::PopupFocusReason);
+    }
 }
 
 bool MenuWindow::IsOpen() const {

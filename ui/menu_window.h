@@ -1,7 +1,7 @@
 // Popup menus built from a menu layout: a widget whose items are buttons with object names and
-// an optional "userData" property. Choosing an item closes the menu and posts message 1027 to
-// the receiver window with wParam = a MenuCommand that lives until the handler returns (copy
-// what you keep); clicking elsewhere closes the menu without a message.
+// an optional "userData" property, used with the mouse or the keyboard. Choosing an item closes the
+// menu and posts message 1027 to the receiver window with wParam = a MenuCommand that lives until
+// the handler returns (copy what you keep); clicking elsewhere closes the menu without a message.
 #pragma once
 
 #include <QPoint>
@@ -62,6 +62,10 @@ public:
 
     // Chooses an item as the user's click does; false when there is no such visible item.
     bool ChooseItem(const QString& name);
+    // Marks the item standing for what is chosen now (property "current") and puts the keyboard
+    // on it: the arrow keys move from there, Return chooses, Escape closes. An unknown or empty
+    // name marks nothing and puts the keyboard on the first item.
+    void MarkItem(const QString& name);
 
 private:
     QWidget* FindWidget(const QString& name, bool (*accepts)(const QWidget*),

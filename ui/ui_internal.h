@@ -27,6 +27,8 @@ void ApplyItemKeys(QComboBox* combo);
 
 // Loads again, through the current theme's images, every image a layout gave a widget.
 void ReloadSkinImages(QWidget* root);
+// The row a list reported chosen last (-1 none), replaced by `row`.
+int TakeLastListRow(QWidget* list, int row);
 
 // Builds a widget tree from a layout file of the skin folder; null with `error` set on failure.
 QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error);

@@ -4,6 +4,7 @@
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
@@ -77,6 +78,16 @@ bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
             if (widget == window_->RootWidget()) {
                 // The desktop's close button: the window's own close path, result 0.
                 event->ignore();
+                window_->Close(0);
+                return true;
+            }
+            break;
+        case QEvent::KeyPress:
+            // Escape closes a dialog as its cancel does. It reaches the window only when the
+            // control with the focus had no use for it.
+            if (widget == window_->RootWidget() &&
+                (window_->Owner() != nullptr || window_->modalLoop_ != nullptr) &&
+                static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
                 window_->Close(0);
                 return true;
             }

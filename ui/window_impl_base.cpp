@@ -199,12 +199,16 @@ void WindowImplBase::WireControls(QWidget* root) {
             });
             TakeWheelOnlyWithFocus(combo);
         } else if (auto* list = qobject_cast<QListWidget*>(w)) {
-            QObject::connect(list, &QListWidget::currentItemChanged, list,
-                             [list](QListWidgetItem* current, QListWidgetItem* previous) {
-                                 RaiseNotify(list, "itemselect",
-                                             static_cast<quintptr>(list->row(current)),
-                                             previous != nullptr ? list->row(previous) : -1);
-                             });
+            // A row is chosen when it is selected. The focus alone makes the first row current
+            // without marking it, and must not choose it (nor may a deselection).
+            QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list] {
+                const QList<QListWidgetItem*> selected = list->selectedItems();
+                if (!selected.isEmpty()) {
+                    RaiseNotify(
+                        list, "itemselect", static_cast<quintptr>(list->row(selected.constFirst())),
+                        ui_internal::TakeLastListRow(list, list->row(selected.constFirst())));
+                }
+            });
         } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
             QObject::connect(edit, &QLineEdit::textEdited, edit,
                              [edit] { RaiseNotify(edit, "textchanged"); });

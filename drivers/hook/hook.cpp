@@ -4,22 +4,33 @@
 // repeat in them. From XInput 2.1 on they also arrive while another client grabs the device, as
 // the server does for every window between a button press and its release; with 2.0 the releases
 // on an ordinary application window would be lost.
+//
+// Turning the hook or its mouse part on or off takes effect at a point in the event stream: the
+// call waits until the listening thread has judged, by the old state, every event the server
+// produced before the call (a round trip on the hook's own connection), so a key typed while the
+// hook was off never arrives after it has been turned on again.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
-#include "drivers/hook/evdev_virtual_keys.h"
+#include "base/evdev_key_rows.h"
 #include "link/driver_abi.h"
 
 namespace {
 
-// X reports key codes offset by 8 from the kernel's evdev codes.
-constexpr uint32_t kXKeycodeOffset = 8;
+// Bytes on the wake pipe.
+constexpr char kWakeStop = 1;
+constexpr char kWakeSettle = 2;
+// A listening thread that does not answer (a server gone) must not hold the caller for long.
+constexpr auto kSettleTimeout = std::chrono::seconds(2);
 
 class InputHook {
 public:
@@ -53,8 +64,8 @@ public:
         StopIfUnusedLocked();
     }
 
-    void Enable(bool on) { enabled_ = on; }
-    void EnableMouse(bool on) { mouseEnabled_ = on; }
+    void Enable(bool on) { Settle(on, std::nullopt); }
+    void EnableMouse(bool on) { Settle(std::nullopt, on); }
 
     void Stop() {
         std::lock_guard lock(mutex_);
@@ -62,6 +73,54 @@ public:
     }
 
 private:
+    // Sets the switches once the listening thread has handled everything that came before.
+    void Settle(std::optional<bool> enabled, std::optional<bool> mouseEnabled) {
+        std::lock_guard lock(mutex_);
+        std::unique_lock settle(settleMutex_);
+        pendingEnabled_ = enabled ? enabled : pendingEnabled_;
+        pendingMouseEnabled_ = mouseEnabled ? mouseEnabled : pendingMouseEnabled_;
+        if (!thread_.joinable()) {
+            ApplyPendingLocked();
+            return;
+        }
+        const uint64_t ticket = ++settleRequested_;
+        const char settleByte = kWakeSettle;
+        [[maybe_unused]] ssize_t written = write(wakePipe_[1], &settleByte, 1);
+        if (!settled_.wait_for(settle, kSettleTimeout, [&] { return settleDone_ >= ticket; })) {
+            ApplyPendingLocked();
+        }
+    }
+
+    void ApplyPendingLocked() {
+        if (pendingEnabled_) {
+            enabled_ = *pendingEnabled_;
+        }
+        if (pendingMouseEnabled_) {
+            mouseEnabled_ = *pendingMouseEnabled_;
+        }
+        pendingEnabled_.reset();
+        pendingMouseEnabled_.reset();
+    }
+
+    // On the listening thread: everything the server produced so far is read and judged, then
+    // the waiting switches take effect.
+    void SettleOnThread() {
+        XSync(display_, False);
+        DrainEvents();
+        std::lock_guard settle(settleMutex_);
+        ApplyPendingLocked();
+        settleDone_ = settleRequested_;
+        settled_.notify_all();
+    }
+
+    void DrainEvents() {
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            HandleEvent(event);
+        }
+    }
+
     bool StartLocked() {
         if (thread_.joinable()) {
             return true;
@@ -112,9 +171,15 @@ private:
         if (!thread_.joinable()) {
             return;
         }
-        const char stop = 1;
+        const char stop = kWakeStop;
         [[maybe_unused]] ssize_t written = write(wakePipe_[1], &stop, 1);
         thread_.join();
+        {
+            // A switch that waited on the thread takes effect now.
+            std::lock_guard settle(settleMutex_);
+            ApplyPendingLocked();
+            settleDone_ = settleRequested_;
+        }
         close(wakePipe_[0]);
         close(wakePipe_[1]);
         XCloseDisplay(display_);
@@ -124,13 +189,26 @@ private:
     void Run() {
         pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
         for (;;) {
-            while (XPending(display_) > 0) {
-                XEvent event;
-                XNextEvent(display_, &event);
-                HandleEvent(event);
-            }
-            if (poll(fds, 2, -1) < 0 || (fds[1].revents & POLLIN) != 0) {
+            DrainEvents();
+            if (poll(fds, 2, -1) < 0) {
                 return;
+            }
+            if ((fds[1].revents & POLLIN) != 0) {
+                char wake[16];
+                const ssize_t count = read(wakePipe_[0], wake, sizeof wake);
+                bool settle = false;
+                for (ssize_t i = 0; i < count; ++i) {
+                    if (wake[i] == kWakeStop) {
+                        return;
+                    }
+                    settle = settle || wake[i] == kWakeSettle;
+                }
+                if (count <= 0) {
+                    return;
+                }
+                if (settle) {
+                    SettleOnThread();
+                }
             }
         }
     }
@@ -162,10 +240,10 @@ private:
         if (!enabled_ || !keysInstalled_ || xKeycode < kXKeycodeOffset) {
             return;
         }
-        const uint32_t virtualKey = EvdevToVirtualKey(xKeycode - kXKeycodeOffset);
-        if (virtualKey != 0) {
-            Post(virtualKey, release ? 1 : 0);
-        }
+        // A key without a virtual-key code still counts: the program records it as usage 0.
+        const uint32_t evdevCode = xKeycode - kXKeycodeOffset;
+        const uint32_t virtualKey = EvdevToVirtualKey(evdevCode);
+        Post(virtualKey != 0 ? virtualKey : TALVORE_UNKNOWN_KEY_BASE + evdevCode, release ? 1 : 0);
     }
 
     void PostButton(uint32_t button, bool release) {
@@ -206,8 +284,14 @@ private:
         }
     }
 
-    std::mutex mutex_;        // install and remove
+    std::mutex mutex_;        // install, remove and the switches
     std::mutex windowMutex_;  // the target window, read by the listening thread
+    std::mutex settleMutex_;  // the switches waiting for the listening thread
+    std::condition_variable settled_;
+    std::optional<bool> pendingEnabled_;
+    std::optional<bool> pendingMouseEnabled_;
+    uint64_t settleRequested_ = 0;
+    uint64_t settleDone_ = 0;
     TalvoreWindow window_{};
     Display* display_ = nullptr;
     int xiOpcode_ = 0;

@@ -3,16 +3,12 @@
 #include <QLoggingCategory>
 
 #include "link/program_messages.h"
+#include "macro/dialogs/capture_mode.h"
 #include "macro/dialogs/hook_target.h"
+#include "macro/dialogs/window_input.h"
 #include "macro/key_table.h"
 
 Q_LOGGING_CATEGORY(lcShortcut, "talvore.shortcut")
-
-namespace {
-// Virtual-key codes fit in a byte; the hook reports mouse buttons as mouse messages (513 and up),
-// which a key combination has no use for: a click on OK must not replace the key just taken.
-constexpr quintptr kLastVirtualKey = 0xFF;
-}  // namespace
 
 CShortcutWnd::CShortcutWnd(uint8_t modifiers, uint8_t keyUsage, const HookTable* hooks,
                            const KeyboardLayout& layout, const TextLookup& texts)
@@ -77,6 +73,32 @@ void CShortcutWnd::StopCapture() {
     hook_target::Release();
 }
 
+// Presses and releases alike: the key kept is the last one reported. A key the table does not
+// know gives usage 0 and an empty name.
+void CShortcutWnd::TakeKey(quintptr wParam) {
+    keyUsage_ = wParam <= UINT32_MAX
+                    ? VirtualKeyToUsage(static_cast<uint32_t>(wParam), layout_).value_or(0)
+                    : 0;
+    qCDebug(lcShortcut, "iUsageID=%d", keyUsage_);
+    ShowKey();
+}
+
+// Where the hook cannot hear this window (a Wayland session, or no hook at all), the key box
+// takes the keys pressed while it has the focus itself.
+void CShortcutWnd::StartWindowCapture() {
+    if (CurrentCaptureMode() == CaptureMode::GlobalHook && capturing_) {
+        return;
+    }
+    windowKeys_.Attach(keyBox_, [this](const CapturedInput& input) {
+        if (input.kind != CapturedInput::Kind::Key) {
+            return;
+        }
+        if (const auto message = HookMessageOf(input)) {
+            TakeKey(message->wParam);
+        }
+    });
+}
+
 void CShortcutWnd::Notify(const Notification& n) {
     if (n.Is("click")) {
         OnClick(n);
@@ -88,8 +110,10 @@ void CShortcutWnd::Notify(const Notification& n) {
         }
     } else if (n.Is("setfocus") && n.sender == keyBox_) {
         StartCapture();
+        StartWindowCapture();
     } else if (n.Is("killfocus") && n.sender == keyBox_) {
         StopCapture();
+        windowKeys_.Detach();
     }
 }
 
@@ -105,13 +129,11 @@ qintptr CShortcutWnd::HandleCustomMessage(unsigned message, quintptr wParam, qin
                                           bool& handled) {
     if (message == ui::kMsgDestroy) {
         StopCapture();
-    } else if (message == program_messages::kHookInput && wParam <= kLastVirtualKey) {
-        // Presses and releases alike: the key kept is the last one the hook reported.
+    } else if (message == program_messages::kHookInput && !IsHookMouseMessage(wParam)) {
+        // A click (on OK, say) is no key and must not replace the key just taken.
         qCDebug(lcShortcut, "%llx,%llx", static_cast<unsigned long long>(wParam),
                 static_cast<unsigned long long>(lParam));
-        keyUsage_ = VirtualKeyToUsage(static_cast<uint32_t>(wParam), layout_).value_or(0);
-        qCDebug(lcShortcut, "iUsageID=%d", keyUsage_);
-        ShowKey();
+        TakeKey(wParam);
     }
     handled = false;
     return 0;

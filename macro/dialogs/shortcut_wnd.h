@@ -1,12 +1,14 @@
 // The dialog in which the user puts a key combination on a mouse button: four modifier boxes
 // (Ctrl, Shift, Alt, Win) and a key box that takes the key pressed anywhere on the desktop,
-// through the input hook library, for as long as the box has the focus.
+// through the input hook library, for as long as the box has the focus; where the hook cannot
+// hear (a Wayland session) it takes the keys pressed into it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
 #include "link/driver_functions.h"
+#include "ui/input_capture.h"
 #include "ui/window_impl_base.h"
 
 class KeyboardLayout;
@@ -37,6 +39,8 @@ protected:
 private:
     void StartCapture();
     void StopCapture();
+    void StartWindowCapture();
+    void TakeKey(quintptr wParam);
     void ShowKey();
 
     std::array<bool, 4> modifierFlags_{};
@@ -48,4 +52,5 @@ private:
     Button ok_, cancel_, exit_;
     std::array<CheckBox, 4> flagBoxes_;
     Edit keyBox_;
+    InputCapture windowKeys_;
 };

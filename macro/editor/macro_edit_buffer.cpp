@@ -90,3 +90,37 @@ bool MacroEditBuffer::SetCode(int index, uint8_t code) {
     actions[static_cast<std::size_t>(index)].code = code;
     return true;
 }
+
+int MacroEditBuffer::PartnerOf(int index) const {
+    if (!IsAction(index)) {
+        return -1;
+    }
+    const MacroAction& action = actions[static_cast<std::size_t>(index)];
+    const uint8_t wanted = action.kind == kActionPress ? kActionRelease : kActionPress;
+    const int step = action.kind == kActionPress ? 1 : -1;
+    for (int k = index + step; IsAction(k); k += step) {
+        const MacroAction& other = actions[static_cast<std::size_t>(k)];
+        if (other.code != action.code) {
+            continue;
+        }
+        if (other.kind == wanted) {
+            return k;
+        }
+        if (other.kind == action.kind) {
+            return -1;  // pressed again (or released again) first: this one has no partner
+        }
+    }
+    return -1;
+}
+
+int MacroEditBuffer::SetCodeOfPair(int index, uint8_t code, bool* changed) {
+    const int partner = PartnerOf(index);
+    const bool applies = SetCode(index, code);
+    if (changed != nullptr) {
+        *changed = applies;
+    }
+    if (applies && partner >= 0) {
+        SetCode(partner, code);
+    }
+    return applies ? partner : -1;
+}

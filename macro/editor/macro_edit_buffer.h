@@ -58,4 +58,10 @@ struct MacroEditBuffer {
     // The last action's delay is not the user's to set: it always plays as 10 ms.
     bool SetDelay(int index, uint16_t delay);
     bool SetCode(int index, uint8_t code);
+    // The other half of a press or release: for a press the next release of its key or button,
+    // for a release the press before it. -1 when there is none.
+    int PartnerOf(int index) const;
+    // Gives the action, and its other half, the new key or button, so that an edit never leaves
+    // a key held. Returns the partner's index (-1 none); false in `changed` when nothing applies.
+    int SetCodeOfPair(int index, uint8_t code, bool* changed = nullptr);
 };

@@ -34,12 +34,59 @@ void MacroRecorder::Start(uint16_t defaultDelay) {
     buffer_.routeToRecorder = true;
     buffer_.routeToKeyEdit = false;
     last_.timeMs = clock_.NowMs();
+    blockStart_ = buffer_.insertPos == -1 ? buffer_.actionCount : buffer_.insertPos;
+    recorded_ = 0;
 }
 
-void MacroRecorder::Stop() {
+int MacroRecorder::Stop() {
     last_.timeMs = 0;
+    const bool wasRecording = buffer_.recording;
     buffer_.recording = false;
     buffer_.timing = false;
+    if (!wasRecording) {
+        return 0;
+    }
+    const int end = std::min(blockStart_ + recorded_, buffer_.actionCount);
+    int dropped = 0;
+    for (int i = end - 1; i >= blockStart_; --i) {
+        const MacroAction& press = buffer_.actions[static_cast<std::size_t>(i)];
+        if (press.kind != kActionPress) {
+            continue;
+        }
+        bool released = false;
+        for (int k = i + 1; k < end - dropped && !released; ++k) {
+            const MacroAction& later = buffer_.actions[static_cast<std::size_t>(k)];
+            released = later.kind == kActionRelease && later.code == press.code;
+        }
+        if (!released) {
+            RemoveAction(i);
+            ++dropped;
+        }
+    }
+    recorded_ -= dropped;
+    if (dropped > 0 && recorded_ > 0) {
+        // The recording's last action waits the shortest time again, as when it was recorded.
+        buffer_.actions[static_cast<std::size_t>(blockStart_ + recorded_ - 1)].delay =
+            kShortestDelayMs;
+    }
+    if (dropped > 0) {
+        qCDebug(lcRecorder) << "dropped" << dropped << "presses left without their release";
+    }
+    return dropped;
+}
+
+void MacroRecorder::RemoveAction(int index) {
+    std::copy(buffer_.actions.begin() + index + 1, buffer_.actions.begin() + buffer_.actionCount,
+              buffer_.actions.begin() + index);
+    --buffer_.actionCount;
+    buffer_.actions[static_cast<std::size_t>(buffer_.actionCount)] = MacroAction{};
+    if (buffer_.insertPos > index) {
+        --buffer_.insertPos;
+    }
+    if (buffer_.selectedAction >= index) {
+        buffer_.selectedAction = std::max(buffer_.selectedAction - 1, -1);
+    }
+    buffer_.selectedAction = std::min(buffer_.selectedAction, buffer_.actionCount - 1);
 }
 
 bool MacroRecorder::IsFull() const {
@@ -82,7 +129,9 @@ MacroRecorder::Outcome MacroRecorder::OnKeyEvent(uint64_t wParam, int64_t lParam
     }
     // The newest action waits the shortest time until a following one replaces it.
     action.delay = kShortestDelayMs;
+    const int before = buffer_.actionCount;
     buffer_.InsertAction(action);
+    recorded_ += buffer_.actionCount - before;
     last_.timeMs = clock_.NowMs();
     buffer_.timing = true;
     return IsFull() ? Outcome::kFull : Outcome::kRecorded;

@@ -29,7 +29,10 @@ public:
     // recording replaces the macro, otherwise it goes in after the selected row. Then Start.
     void Begin(uint16_t defaultDelay);
     void Start(uint16_t defaultDelay);
-    void Stop();
+    // Ends the recording. A recording never leaves a key or button held: a press it recorded
+    // without its release (the click on the editor's close button, a key still down at the limit)
+    // is dropped. Returns the number of actions dropped.
+    int Stop();
 
     enum class Outcome {
         kIgnored,   // a repeat of the last input, or not recording
@@ -47,9 +50,13 @@ public:
 
 private:
     bool IsFull() const;
+    // Removes action `index`, keeping the insertion point and the selection on their actions.
+    void RemoveAction(int index);
 
     MacroEditBuffer& buffer_;
     const Clock& clock_;
     const KeyboardLayout& layout_;
     LastHookInput& last_;
+    int blockStart_ = 0;  // where this recording's actions begin
+    int recorded_ = 0;    // how many it has added
 };

@@ -5,6 +5,7 @@
 #include "link/driver_abi.h"
 #include "macro/editor/ms_1_macro_internal.h"
 #include "macro/macro_store.h"
+#include "sys/text_lookup.h"
 
 Q_LOGGING_CATEGORY(lcMacroEditor, "talvore.macro.editor")
 
@@ -61,20 +62,37 @@ void CMS_1_Macro::InitWindow() {
     filesTab_ = Find<Control>(QStringLiteral("ms_1_macro_exportorimport_tab"));
     save_ = button("ms_1_macro_save_btn");
     cancel_ = button("ms_1_macro_cancel_btn");
+    recordArea_ = Find<Control>(QStringLiteral("ms_1_macro_record_area"));
+    recordAreaLabel_ = Find<Label>(QStringLiteral("ms_1_macro_record_area_label"));
+    modeHint_ = Find<Label>(QStringLiteral("macro_record_hint"));
+    statusLabel_ = Find<Label>(QStringLiteral("ms_1_macro_status_label"));
+    fillLabel_ = Find<Label>(QStringLiteral("ms_1_macro_fill_label"));
+    fillLabel_.SetToolTip(services_.texts.Text(QStringLiteral("macro_fill_tip_text")));
 
     rows_.SetList(actionList_);
     nameEdit_.SetMaxChars(kMacroNameMaxLength);
+    // Delays are whole milliseconds, 10 to 65535: the boxes take digits only.
+    for (Edit* box : {&delayEdit_, &mouseDelayEdit_, &defaultDelayEdit_}) {
+        box->SetDigitsOnly(5);
+    }
     // The key box shows the captured key's name; typing must not add to it.
     keyEdit_.SetReadOnly(true);
     recordButton_.SetTextKey(QStringLiteral("start_recording_text"));
     ShowMousePanel(false);
     ShowEditPage(kEditPageNone);
+    captureMode_ = CurrentCaptureMode();
+    ShowCaptureMode();
 
     macroList_.RemoveAll();
     for (int i = 0; i < services_.store.Count(); ++i) {
         macroList_.AddLabel(services_.store.NameAt(i), kMacroRowHeight);
     }
-    LoadCurrent();
+    // The macro shown is the one whose row is marked: the first, when there is one.
+    if (services_.store.Count() > 0) {
+        macroList_.Select(0, TakeFocus::kNo, Notify::kYes);
+    } else {
+        LoadCurrent();
+    }
 }
 
 // ---- Notifications -------------------------------------------------------------------------
@@ -182,6 +200,7 @@ qintptr CMS_1_Macro::HandleCustomMessage(unsigned message, quintptr wParam, qint
 }
 
 void CMS_1_Macro::OnDestroy() {
+    closing_ = true;
     CommitFocusedBox();
     // A recording or key capture still running ends with the window: the hook is removed and
     // the recorded actions are kept.
@@ -189,6 +208,7 @@ void CMS_1_Macro::OnDestroy() {
         StopRecording();
     }
     StopKeyCapture();
+    windowInput_.Detach();
     hooks_.Release();
 }
 

@@ -5,15 +5,19 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
+#include "macro/dialogs/capture_mode.h"
 #include "macro/editor/action_rows.h"
 #include "macro/editor/editor_hooks.h"
 #include "macro/editor/macro_edit_buffer.h"
 #include "macro/editor/macro_recorder.h"
+#include "ui/input_capture.h"
 #include "ui/window_impl_base.h"
 
 class Clock;
 class KeyboardLayout;
+class MacroNameChanges;
 class MacroStore;
 class TextLookup;
 struct HookTable;
@@ -26,7 +30,11 @@ struct MacroEditorServices {
     const KeyboardLayout& layout;
     const TextLookup& texts;
     const Clock& clock;
-    QString dataFolder;  // where the *.macro file dialogs open; ends in a separator
+    QString dataFolder;  // ends in a separator
+    // Told of every rename and deletion, so the buttons bound to a macro follow it (may be null).
+    MacroNameChanges* nameChanges = nullptr;
+    // The buttons and profiles that use a macro, as text; empty when none does (may be empty).
+    std::function<QString(const QString& macroName)> describeUsers;
 };
 
 inline constexpr char kMacroEditorClass[] = "MS_1_Macro";
@@ -43,6 +51,8 @@ public:
     const MacroEditBuffer& Buffer() const { return buffer_; }
     int CurrentIndex() const { return currentIndex_; }
     bool EditPaneOn() const { return editPaneOn_; }
+    // Where this editor takes keys and clicks from, decided when it opened.
+    CaptureMode InputMode() const { return captureMode_; }
 
     // Window timers of the root control that scroll the selected row into view.
     static constexpr unsigned kScrollToInsertTimer = 6;
@@ -74,7 +84,10 @@ private:
     void MoveAction(bool up);
     void DeleteAction();
     void ClearActions();
-    void StoreOrUndo();
+    // The store rule; false when the change was undone because the mouse could not hold it.
+    bool StoreOrUndo();
+    // "23 / 46" under the action list.
+    void ShowFill();
 
     // The edit pane.
     void OnEditCheck(bool checked);
@@ -86,16 +99,22 @@ private:
     void StartKeyCapture();
     void StopKeyCapture();
     void OnCapturedKey(quintptr wParam);
+    // Changes the selected action's key or button, and its other half's.
+    void SetSelectedCode(uint8_t code);
 
     // Recording and mouse clicks.
     void OnRecordClicked();
-    void StopRecording();
+    // `reason`: the language key of what the status line says about the stop (none: nothing).
+    void StopRecording(const char* reason = nullptr);
     void OnRecorderInput(quintptr wParam, qintptr lParam);
+    // Recording from the editor's own recording area (where no global hook listens).
+    void StartAreaRecording();
+    void StopAreaRecording();
+    void ShowCaptureMode();
+    void ShowStatus(const QString& key);
     void InsertMouseClick(int button);
     void ShowMousePanel(bool shown);
     uint16_t DefaultDelayFromBox() const;
-    // Tells the user, once per editor, that keys and buttons cannot be captured here.
-    void WarnNoHook();
 
     void OnTimer(unsigned id);
     void OnKillFocus(const Notification& n);
@@ -113,7 +132,9 @@ private:
     bool reloading_ = false;
     bool capturingKey_ = false;
     bool pointerOverRecordButton_ = false;
-    bool warnedNoHook_ = false;
+    bool closing_ = false;  // the window is being destroyed: no more message boxes
+    CaptureMode captureMode_ = CaptureMode::GlobalHook;
+    InputCapture windowInput_;  // the recording area's or the key box's input
 
     Button exit_, add_, delete_, import_, export_, up_, down_, deleteAction_, clearActions_;
     Button save_, cancel_;
@@ -125,6 +146,8 @@ private:
     TabLayout editTab_;
     ComboBox mouseCombo_;
     Control nameTab_, mouseEventTab_, saveDataTab_, filesTab_;
+    Control recordArea_;
+    Label recordAreaLabel_, modeHint_, statusLabel_, fillLabel_;
 };
 
 // Shows an editor owned by `owner`, centred and modal, until the user closes it.

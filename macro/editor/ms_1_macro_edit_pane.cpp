@@ -2,6 +2,7 @@
 #include "macro/editor/ms_1_macro.h"
 
 #include "dialogs/msg_wnd.h"
+#include "macro/dialogs/window_input.h"
 #include "macro/editor/hook_input.h"
 #include "macro/editor/ms_1_macro_internal.h"
 #include "macro/editor/typed_number.h"
@@ -89,17 +90,31 @@ void CMS_1_Macro::OnDelayBoxDone(Edit& box) {
     } else if (buffer_.IsLastAction(index)) {
         box.SetText(ActionRows::DelayText(buffer_.actions[static_cast<std::size_t>(index)], true));
     }
-    StoreOrUndo();
+    if (!StoreOrUndo() && !closing_) {
+        // A delay over 1280 ms takes the room of two actions: the macro would not fit.
+        CMsgWnd::Show(this, kWarningTitle, QStringLiteral("macro_delay_cost_text"),
+                      CMsgWnd::Kind::kWarning,
+                      {QString::number(delay), QString::number(kMacroLongDelayMs)});
+    }
 }
 
 void CMS_1_Macro::OnMouseButtonChosen(int item) {
     if (item < 0 || item >= 5) {
         return;
     }
-    if (buffer_.SetCode(buffer_.selectedAction, kComboButtons[item])) {
-        RedrawAction(buffer_.selectedAction);
-    }
+    SetSelectedCode(kComboButtons[item]);
     StoreOrUndo();
+}
+
+// A press and its release change together: the user sees both rows change, and an edit never
+// leaves a key or button held.
+void CMS_1_Macro::SetSelectedCode(uint8_t code) {
+    bool changed = false;
+    const int partner = buffer_.SetCodeOfPair(buffer_.selectedAction, code, &changed);
+    if (changed) {
+        RedrawAction(buffer_.selectedAction);
+        RedrawAction(partner);
+    }
 }
 
 void CMS_1_Macro::StartKeyCapture() {
@@ -109,18 +124,15 @@ void CMS_1_Macro::StartKeyCapture() {
     buffer_.routeToRecorder = false;
     buffer_.routeToKeyEdit = true;
     capturingKey_ = true;
-    if (!hooks_.StartKeyCapture()) {
-        StopKeyCapture();
-        WarnNoHook();
-    }
-}
-
-void CMS_1_Macro::WarnNoHook() {
-    qCWarning(lcMacroEditor) << "the input hook is not available: keys cannot be captured";
-    if (!warnedNoHook_) {
-        warnedNoHook_ = true;
-        CMsgWnd::Show(this, kWarningTitle, QStringLiteral("macro_no_hook_text"),
-                      CMsgWnd::Kind::kWarning);
+    // Where the hook cannot hear the editor, the key box takes the keys typed into it.
+    const bool hooked = captureMode_ == CaptureMode::GlobalHook && hooks_.StartKeyCapture();
+    if (!hooked) {
+        windowInput_.Attach(keyEdit_, [this](const CapturedInput& input) {
+            const auto message = HookMessageOf(input);
+            if (input.kind == CapturedInput::Kind::Key && message) {
+                OnCapturedKey(message->wParam);
+            }
+        });
     }
 }
 
@@ -129,6 +141,7 @@ void CMS_1_Macro::StopKeyCapture() {
         return;
     }
     hooks_.StopKeyCapture();
+    windowInput_.Detach();
     capturingKey_ = false;
     // Input the hook sent before it stopped must not land in the action any more.
     buffer_.routeToKeyEdit = false;
@@ -140,10 +153,10 @@ void CMS_1_Macro::OnCapturedKey(quintptr wParam) {
         return;
     }
     const uint8_t usage =
-        VirtualKeyToUsage(static_cast<uint32_t>(wParam), services_.layout).value_or(0);
+        wParam <= UINT32_MAX
+            ? VirtualKeyToUsage(static_cast<uint32_t>(wParam), services_.layout).value_or(0)
+            : 0;
     keyEdit_.SetText(UsageToKeyName(usage, services_.layout, services_.texts));
-    if (buffer_.SetCode(buffer_.selectedAction, usage)) {
-        RedrawAction(buffer_.selectedAction);
-    }
+    SetSelectedCode(usage);
     StoreOrUndo();
 }

@@ -1,6 +1,8 @@
 // The macro editor's *.macro files: importing one into the list, exporting the open macro.
 #include "macro/editor/ms_1_macro.h"
 
+#include "dialogs/file_folders.h"
+#include "dialogs/import_messages.h"
 #include "dialogs/msg_wnd.h"
 #include "macro/editor/ms_1_macro_internal.h"
 #include "macro/macro_store.h"
@@ -9,7 +11,7 @@
 namespace {
 
 FileFilter MacroFileFilter() {
-    return {QStringLiteral("Macro Flie"), {QStringLiteral("*.macro"), QStringLiteral("*.MACRO")}};
+    return {QStringLiteral("Macro File"), {QStringLiteral("*.macro"), QStringLiteral("*.MACRO")}};
 }
 
 }  // namespace
@@ -18,17 +20,16 @@ void CMS_1_Macro::ImportMacro() {
     if (buffer_.recording) {
         StopRecording();
     }
-    const QString path = GetOpenFilePath(this, MacroFileFilter(), services_.dataFolder);
+    const QString path = GetOpenFilePath(this, MacroFileFilter(), FileDialogFolder());
     if (path.isEmpty()) {
         return;
     }
+    RememberFileDialogChoice(path);
     const ImportResult result = services_.store.Import(path);
     if (!result.Ok()) {
-        qCWarning(lcMacroEditor).noquote() << "cannot import" << path;
-        const char* key = result.error == ImportError::CannotSave  ? kImportNotSavedTextKey
-                          : result.error == ImportError::StoreFull ? kStoreFullTextKey
-                                                                   : kImportFailedTextKey;
-        CMsgWnd::Show(this, kWarningTitle, QLatin1String(key), CMsgWnd::Kind::kWarning);
+        qCWarning(lcMacroEditor).noquote()
+            << "cannot import" << path << (result.fault ? result.fault->Describe() : QString());
+        TellImportFailed(this, result);
         return;
     }
     const int row = macroList_.AddLabel(result.name, kImportedMacroRowHeight);
@@ -39,11 +40,13 @@ void CMS_1_Macro::ExportMacro() {
     if (current_ == nullptr) {
         return;
     }
-    const QString path = GetSaveFilePath(this, MacroFileFilter(), QStringLiteral("macro"),
-                                         services_.dataFolder, true);
+    const QString path = GetSaveFilePath(
+        this, MacroFileFilter(), QStringLiteral("macro"), FileDialogFolder(), true,
+        SuggestedFileName(services_.store.NameAt(currentIndex_), QStringLiteral("macro")));
     if (path.isEmpty()) {
         return;
     }
+    RememberFileDialogChoice(path);
     if (!services_.store.Export(currentIndex_, path)) {
         qCWarning(lcMacroEditor).noquote() << "cannot write" << path;
         CMsgWnd::Show(this, kWarningTitle, QStringLiteral("macro_export_failed_text"),

@@ -1,6 +1,8 @@
-// The macro editor's recording from the input hook, and the mouse clicks inserted by hand.
+// The macro editor's recording, from the input hook or from its own recording area, and the mouse
+// clicks inserted by hand.
 #include "macro/editor/ms_1_macro.h"
 
+#include "macro/dialogs/window_input.h"
 #include "macro/editor/ms_1_macro_internal.h"
 #include "macro/editor/typed_number.h"
 
@@ -17,18 +19,22 @@ void CMS_1_Macro::OnRecordClicked() {
         return;
     }
     StopKeyCapture();
-    if (!hooks_.StartRecording()) {
-        // Nothing would arrive: the macro stays as it is, and the user is told why.
+    ShowStatus({});
+    if (captureMode_ == CaptureMode::GlobalHook && !hooks_.StartRecording()) {
+        // No hook can listen after all (no hook library, no X display): the editor records in
+        // its own area instead, and says so, rather than record nothing.
         hooks_.StopRecording();
-        recordButton_.SetCheck(false, Notify::kNo);
-        WarnNoHook();
-        return;
+        qCWarning(lcMacroEditor) << "the input hook is not available: recording in the editor";
+        captureMode_ = CaptureMode::OwnWindow;
+        ShowCaptureMode();
     }
     const bool replacing = buffer_.selectedAction < 0;
     recorder_.Begin(DefaultDelayFromBox());
     recordButton_.SetTextKey(QStringLiteral("stop_recording_text"));
     recordButton_.SetCheck(true, Notify::kNo);
-    if (pointerOverRecordButton_) {
+    if (captureMode_ == CaptureMode::OwnWindow) {
+        StartAreaRecording();
+    } else if (pointerOverRecordButton_) {
         hooks_.MuteMouse(true);  // the pointer is still on the button that started it
     }
     if (replacing) {
@@ -36,12 +42,25 @@ void CMS_1_Macro::OnRecordClicked() {
     }
 }
 
-void CMS_1_Macro::StopRecording() {
-    recorder_.Stop();
+void CMS_1_Macro::StopRecording(const char* reason) {
+    const bool wasRecording = buffer_.recording;
+    // Presses left without their release (the click on the close button, a key still down)
+    // are dropped: a recording never leaves a key or button held.
+    const int dropped = recorder_.Stop();
     recordButton_.SetTextKey(QStringLiteral("start_recording_text"));
     recordButton_.SetCheck(false, Notify::kNo);
-    hooks_.StopRecording();
+    if (captureMode_ == CaptureMode::OwnWindow) {
+        StopAreaRecording();
+    } else {
+        hooks_.StopRecording();
+    }
+    if (dropped > 0 && !closing_) {
+        RebuildActionList();
+    }
     StoreOrUndo();
+    if (wasRecording && reason != nullptr) {
+        ShowStatus(QLatin1String(reason));
+    }
 }
 
 void CMS_1_Macro::OnRecorderInput(quintptr wParam, qintptr lParam) {
@@ -52,7 +71,40 @@ void CMS_1_Macro::OnRecorderInput(quintptr wParam, qintptr lParam) {
         RebuildActionList();
     }
     if (outcome == MacroRecorder::Outcome::kFull) {
-        StopRecording();
+        StopRecording("macro_full_stopped_text");
+    }
+}
+
+// The keys and buttons pressed in the area become hook messages, so they take the same way as the
+// hook's: delays, the filter of repeated reports, the stop at the limit and insert mode alike.
+void CMS_1_Macro::StartAreaRecording() {
+    windowInput_.Attach(recordArea_, [this](const CapturedInput& input) {
+        if (const auto message = HookMessageOf(input); message && buffer_.recording) {
+            OnRecorderInput(message->wParam, message->lParam);
+        }
+    });
+    recordArea_.SetStyleState("recording", QStringLiteral("true"));
+    recordAreaLabel_.SetTextKey(QStringLiteral("macro_area_recording_text"));
+    recordArea_.SetFocus();
+}
+
+void CMS_1_Macro::StopAreaRecording() {
+    windowInput_.Detach();
+    recordArea_.SetStyleState("recording", QString());
+    recordAreaLabel_.SetTextKey(QStringLiteral("macro_area_idle_text"));
+}
+
+void CMS_1_Macro::ShowCaptureMode() {
+    const bool own = captureMode_ == CaptureMode::OwnWindow;
+    modeHint_.SetTextKey(own ? QStringLiteral("macro_mode_window_text")
+                             : QStringLiteral("macro_mode_global_text"));
+    recordArea_.SetVisible(own);
+}
+
+void CMS_1_Macro::ShowStatus(const QString& key) {
+    statusLabel_.SetVisible(!key.isEmpty());
+    if (!key.isEmpty()) {
+        statusLabel_.SetTextKey(key);
     }
 }
 

@@ -16,14 +16,17 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/profile_record.h"
 #include "tests/macro/file_bytes.h"
 #include "tests/support/unprivileged.h"
 
 inline constexpr int kRecord = 165024;
 
-// A profile record named `name` whose buttons 4, 5, ... carry the named macros.
+// A profile record as the page makes it, named `name`, whose buttons 4, 5, ... carry the named
+// macros.
 inline QByteArray ProfileBytes(const QByteArray& utf16Name, const QList<const char*>& macros = {}) {
-    QByteArray record(kRecord, '\0');
+    const auto blank = CreateBlankRecord({});
+    QByteArray record(reinterpret_cast<const char*>(blank.get()), kRecord);
     record.replace(4, utf16Name.size(), utf16Name);
     for (int i = 0; i < macros.size(); ++i) {
         const int entry = 104 + 2456 + (4 + i) * 1272;

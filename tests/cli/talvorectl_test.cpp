@@ -126,9 +126,28 @@ TEST_F(TalvorectlTest, RefusedCommandsLeaveEverythingAsItWas) {
     ExpectRefused({QStringLiteral("monitor"), QStringLiteral("--count"), QStringLiteral("1")}, 2);
 
     // With a store and a macro in place.
-    ASSERT_EQ(Talvorectl({QStringLiteral("import"), FileIn("blank.pro")}).exitCode, 0);
+    ASSERT_EQ(
+        Talvorectl({QStringLiteral("new"), QStringLiteral("Made"), FileIn("made.pro")}).exitCode,
+        0);
+    ASSERT_EQ(Talvorectl({QStringLiteral("import"), FileIn("made.pro")}).exitCode, 0);
     WriteBytes(MacroPath(), Utf16("Keep") + QByteArray(232, '\0'));
     ExpectRefused({QStringLiteral("import"), FileIn("short.pro")}, 2);
+    // Whole records the mouse cannot take: random bytes, all zero, a text file named .macro.
+    QByteArray random(165024, '\0');
+    for (qsizetype i = 0; i < random.size(); ++i) {
+        random[i] = static_cast<char>((i * 2654435761u) >> 13);
+    }
+    WriteBytes(FileIn("random.pro"), random);
+    ExpectRefused({QStringLiteral("import"), FileIn("random.pro")}, 2);
+    ExpectRefused({QStringLiteral("import"), FileIn("blank.pro")}, 2);
+    QByteArray notes;
+    while (notes.size() < 400) {
+        notes += "Buy milk, bread and eggs; call the office at nine.\n";
+    }
+    WriteBytes(FileIn("notes.macro"), notes);
+    ExpectRefused({QStringLiteral("import-macro"), FileIn("notes.macro")}, 2);
+    const RunResult told = Talvorectl({QStringLiteral("import"), FileIn("blank.pro")});
+    EXPECT_TRUE(told.err.contains("profileName")) << told.err.toStdString();
     ExpectRefused({QStringLiteral("import-macro"), FileIn("empty.macro")}, 2);
     ExpectRefused({QStringLiteral("import-macro"), FileIn("missing.macro")}, 2);
     ExpectRefused({QStringLiteral("export"), QStringLiteral("-1"), FileIn("x.pro")}, 1);

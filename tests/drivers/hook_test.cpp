@@ -132,6 +132,29 @@ TEST_F(HookOnXvfb, KeysArrivePressedAndReleasedAsVirtualKeyCodes) {
                                                        {1034, 0x26, 1}}));
 }
 
+// Keys the key table has no row for still arrive: with their virtual-key code where Windows has
+// one, otherwise as the unknown-key base plus their evdev code. None is dropped.
+TEST_F(HookOnXvfb, KeysWithoutAKeyTableRowArriveToo) {
+    // The X server's keymap names the keys F14 and F23 after what desktops put there.
+    Xdotool({QStringLiteral("key"), QStringLiteral("XF86Launch5"),
+             QStringLiteral("XF86TouchpadOff"), QStringLiteral("XF86AudioPrev"),
+             QStringLiteral("XF86Back"), QStringLiteral("KP_Equal")});
+    EXPECT_EQ(inbox_.TakeWhen(10), (std::vector<Posted>{{1034, 0x7D, 0},
+                                                        {1034, 0x7D, 1},
+                                                        {1034, 0x86, 0},
+                                                        {1034, 0x86, 1},
+                                                        {1034, 0xB1, 0},
+                                                        {1034, 0xB1, 1},
+                                                        {1034, 0xA6, 0},
+                                                        {1034, 0xA6, 1},
+                                                        {1034, 0x92, 0},
+                                                        {1034, 0x92, 1}}));
+    // A key the evdev table does not know (the keyboard's "Hangul" key, evdev 122).
+    Xdotool({QStringLiteral("key"), QStringLiteral("Hangul")});
+    EXPECT_EQ(inbox_.TakeWhen(2),
+              (std::vector<Posted>{{1034, 0x10000 + 122, 0}, {1034, 0x10000 + 122, 1}}));
+}
+
 TEST_F(HookOnXvfb, MouseButtonsArriveAsMouseMessagesAndXButtonsNameTheirSide) {
     Xdotool({QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("click"),
              QStringLiteral("3"), QStringLiteral("click"), QStringLiteral("2")});
@@ -180,6 +203,8 @@ TEST_F(HookOnXvfb, AfterRemoveHookNothingReachesTheWindow) {
     EXPECT_TRUE(inbox_.Take().empty());
 }
 
+// Turning the hook off and on again takes effect in the order of the input: a key typed while it
+// was off never arrives, however late the listening thread reads it.
 TEST_F(HookOnXvfb, DisabledHookAndMutedMouseDeliverNothing) {
     hook_.Table().enablemousehook(0);
     Xdotool(

@@ -136,15 +136,22 @@ TEST_F(ButtonAssignmentTest, ButtonsBelowTenAreCopiedIntoTheSecondSlotAndTheOthe
 }
 
 TEST_F(ButtonAssignmentTest, TheLastButtonKeepsItsFunctionAndUnknownNamesMeanLeftClick) {
+    // The last button is shown as fixed: no menu opens, the tooltip says why, and a menu
+    // command arriving for it all the same changes nothing.
     const ButtonEntry before = Entry(0, 17);
-    Choose(17, "ms_1_mute");
+    LabelOf(17).Click();
     EXPECT_EQ(Page().Buttons().CurrentButton(), 17);
-    // The bottom row's menu moved up and stayed on the screen.
-    EXPECT_TRUE(WindowImplBase::WorkArea().contains(Page().Buttons().Menu()->ScreenRect()));
+    EXPECT_EQ(Page().Buttons().Menu(), nullptr);
+    EXPECT_EQ(LabelOf(17).StyleState("fixed"), QStringLiteral("true"));
+    EXPECT_FALSE(LabelOf(17).ToolTip().isEmpty());
+    Page().OnMenuCommand(QStringLiteral("ms_1_mute"));
     EXPECT_TRUE(SameBytes(Entry(0, 17), before));
     EXPECT_EQ(LabelOf(17).TextKey(), QStringLiteral("scroll_up_text"));
     ApplyAndWait();
     EXPECT_TRUE(sim::SharedMouse().Log().empty());
+    // The bottom row's other menu moved up and stayed on the screen.
+    Choose(16, "ms_1_scroll_down");
+    EXPECT_TRUE(WindowImplBase::WorkArea().contains(Page().Buttons().Menu()->ScreenRect()));
 
     // The current button stays after its menu closed: late names apply to it. Names are
     // compared without regard to case, and one no menu offers assigns a left click.

@@ -96,8 +96,14 @@ protected:
 TEST_F(EditorOnXvfb, TypingAndClickingOnAnApplicationWindowIsRecordedWithoutTheStoppingClick) {
     XClientWindow client;  // at (0, 0), 400 x 300
     ASSERT_TRUE(client.Mapped());
-    editor_ = std::make_unique<CMS_1_Macro>(MacroEditorServices{
-        store_, hook_.Table(), layout_, LanguageManager::Instance(), clock_, folder_.path() + '/'});
+    editor_ = std::make_unique<CMS_1_Macro>(MacroEditorServices{store_,
+                                                                hook_.Table(),
+                                                                layout_,
+                                                                LanguageManager::Instance(),
+                                                                clock_,
+                                                                folder_.path() + '/',
+                                                                nullptr,
+                                                                {}});
     ASSERT_TRUE(editor_->Create(nullptr, kWindowToolWindow, QRect(480, 100, 1000, 660)));
     editor_->ShowWindow(true);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor_->RootWidget()));

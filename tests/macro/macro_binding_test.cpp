@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "macro/macro_name_changes.h"
 #include "macro/macro_store.h"
 #include "protocol/profile_record.h"
 #include "protocol/utf16_field.h"
@@ -93,6 +94,49 @@ TEST_F(MacroBindingTest, ADeletedMacroPutsEveryUsingButtonBackOnItsDefault) {
 
     // Nothing left to consider.
     EXPECT_FALSE(ReconcileMacroEntries(*first, store));
+}
+
+// Renamed in the editor: the buttons follow the macro through every rename, in every slot; a
+// macro deleted there takes its buttons back to their defaults even when another macro was then
+// given its name, and one renamed onto a freed name takes that name's buttons along only if they
+// were its own.
+TEST_F(MacroBindingTest, ButtonsFollowTheirMacroThroughTheEditorsRenames) {
+    store.Append(Macro("Fire_1", {{0x04, 1, 10}}));
+    store.Append(Macro("Walk", {{0x1A, 1, 10}}));
+    store.Append(Macro("Old", {{0x05, 1, 10}}));
+    MacroNameChanges changes(store);
+    auto record = CreateBlankRecord(QStringLiteral("p"));
+    BindMacroToButton(record->slots[0].buttons[7], store.At(0), 0, 1, 4);
+    MirrorButton(*record, 7);
+    BindMacroToButton(record->slots[0].buttons[12], store.At(1), 1, 0, 2);
+    BindMacroToButton(record->slots[2].buttons[3], store.At(2), 2, 0, 1);
+
+    // Fire_1 -> Rapid -> Burst; Old deleted and Walk renamed to Old.
+    StringToField(store.At(0).name, QStringLiteral("Rapid"));
+    changes.Renamed(QStringLiteral("fire_1"), QStringLiteral("Rapid"));
+    StringToField(store.At(0).name, QStringLiteral("Burst"));
+    changes.Renamed(QStringLiteral("Rapid"), QStringLiteral("Burst"));
+    changes.Deleted(QStringLiteral("Old"));
+    store.Remove(2);
+    StringToField(store.At(1).name, QStringLiteral("Old"));
+    changes.Renamed(QStringLiteral("Walk"), QStringLiteral("Old"));
+
+    EXPECT_TRUE(ReconcileMacroEntries(*record, store, &changes));
+    for (const ButtonEntry* entry : {&record->slots[0].buttons[7], &record->slots[1].buttons[7]}) {
+        EXPECT_EQ(entry->functionCode, kFunctionMacro);
+        EXPECT_EQ(FieldToString(entry->macroName), QStringLiteral("Burst"));
+        EXPECT_EQ(entry->macroRepeatMode, 1);
+        EXPECT_EQ(entry->macroRepeatCount, 4);
+    }
+    EXPECT_EQ(FieldToString(record->slots[0].buttons[12].macroName), QStringLiteral("Old"));
+    EXPECT_EQ(record->slots[0].buttons[12].macroActions[0].code, 0x1A);
+    EXPECT_EQ(record->slots[2].buttons[3].functionCode, DefaultFunctionTable[3]);
+    EXPECT_EQ(record->slots[2].buttons[3].macroName[0], 0);
+
+    // Without the changes the names alone decide, and the renamed macro is lost.
+    BindMacroToButton(record->slots[0].buttons[5], Macro("Fire_1", {}), 0, 0, 1);
+    EXPECT_TRUE(ReconcileMacroEntries(*record, store));
+    EXPECT_EQ(record->slots[0].buttons[5].functionCode, DefaultFunctionTable[5]);
 }
 
 TEST_F(MacroBindingTest, AnEditedMacroRefreshesActionsAndKeepsRepeatSettings) {

@@ -5,12 +5,18 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QWidget>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "link/driver_functions.h"
+#include "macro/dialogs/capture_mode.h"
+#include "macro/macro_name_changes.h"
 #include "macro/macro_store.h"
 #include "macro/us_keyboard_layout.h"
 #include "protocol/utf16_field.h"
@@ -84,10 +90,13 @@ protected:
         TestHook::Enable();
         HookCalls().clear();
         ProgramLastHookInput() = {};
+        // As on an X11 desktop, unless a test says otherwise.
+        OverrideCaptureMode(CaptureMode::GlobalHook);
     }
     void TearDown() override {
         editor.reset();
         TestHook::Disable();
+        OverrideCaptureMode(std::nullopt);
     }
 
     // A stored macro of `count` alternating presses and releases of A, each with `delay`.
@@ -101,8 +110,9 @@ protected:
         store.UpdateActions(record, actions.data(), count);
     }
     void Open(int macro = -1) {
-        editor = std::make_unique<CMS_1_Macro>(MacroEditorServices{
-            store, hooks, layout, LanguageManager::Instance(), clock, folder.path() + '/'});
+        editor = std::make_unique<CMS_1_Macro>(
+            MacroEditorServices{store, hooks, layout, LanguageManager::Instance(), clock,
+                                folder.path() + '/', &changes, describeUsers});
         ASSERT_TRUE(editor->Create(nullptr));
         if (macro >= 0) {
             List("ms_1_macro_list").Select(macro, TakeFocus::kNo, Notify::kYes);
@@ -132,8 +142,21 @@ protected:
         return List("ms_1_macro_action_list").Row(row).FindChild<Label>(QLatin1String(part)).Text();
     }
 
+    // The next message box is answered with `result`; its message key and text are kept.
+    void AnswerMessage(int result) {
+        TestHook::ScriptModal(QStringLiteral("MsgWnd"), result, [this](WindowImplBase& box) {
+            const Label message = box.Find<Label>(QStringLiteral("warning"));
+            messages.append(message.UserData());
+            messageTexts.append(message.Text());
+        });
+    }
+
     QTemporaryDir folder;
     MacroStore store{folder.path() + '/'};
+    MacroNameChanges changes{store};
+    std::function<QString(const QString&)> describeUsers;
+    QStringList messages;
+    QStringList messageTexts;
     HookTable hooks = RecordingHookTable();
     UsKeyboardLayout layout;
     FakeClock clock;
@@ -218,6 +241,7 @@ TEST_F(MacroEditor, AChangeThatWouldCostFortyEightReloadsTheStoredMacro) {
     Open(0);
     Get("ms_1_macro_action_edit_check").Click();
     Edit delay = Get<Edit>("ms_1_macro_delay_edit");
+    AnswerMessage(1);
     for (int row : {0, 1}) {  // 2000 ms costs one more each time: 47 is kept, 48 is not
         SelectAction(row);
         SendFocus(delay, QEvent::FocusIn);
@@ -241,8 +265,10 @@ TEST_F(MacroEditor, RenamingToAUsedNameShowsTheOldNameAndAFreeNameIsStored) {
         name.SetText(QLatin1String(text));
         SendFocus(name, QEvent::FocusOut);
     };
+    AnswerMessage(1);
     rename("MACRO1");
     EXPECT_EQ(name.Text(), QStringLiteral("Macro2"));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("macro_name_taken_text")});
     rename("Fire");
     EXPECT_EQ(List("ms_1_macro_list").ItemText(1), QStringLiteral("Fire"));
     rename("FIRE");  // its own name in other letters changes nothing
@@ -318,19 +344,40 @@ TEST_F(MacroEditor, TheKeyBoxTakesKeysButNotTheClickThatLeavesIt) {
     SendFocus(key, QEvent::FocusOut);
     Input(0x44, 0);  // sent before the hook was removed
     EXPECT_EQ(HookCalls(), (Calls{"installhook", "enablehook 1", "removehook", "enablehook 0"}));
-    EXPECT_EQ(Stored(0), (std::vector<Act>{{0x06, 1, 10}, {0x04, 2, 10}}));
+    // The release of the key pressed in row 0 moved along: no key is left held.
+    EXPECT_EQ(Stored(0), (std::vector<Act>{{0x06, 1, 10}, {0x06, 2, 10}}));
     EXPECT_EQ(RowText(0, "key"), QStringLiteral("C"));
+    EXPECT_EQ(RowText(1, "key"), QStringLiteral("C"));
+
+    // A release edited takes its press along; a mouse button likewise, from the combo box.
+    SelectAction(1);
+    SendFocus(key, QEvent::FocusIn);
+    Input(0x44, 0);
+    SendFocus(key, QEvent::FocusOut);
+    EXPECT_EQ(Stored(0), (std::vector<Act>{{0x07, 1, 10}, {0x07, 2, 10}}));
+    SelectAction(0);
+    Get<ComboBox>("ms_1_macro_mouse_action_combo").Select(2, TakeFocus::kNo, Notify::kYes);
+    EXPECT_EQ(Stored(0), (std::vector<Act>{{0xF3, 1, 10}, {0xF3, 2, 10}}));
 }
 
+// A recording never ends holding a key or button: the press of the close button, and a key still
+// down, are dropped with the recording kept.
 TEST_F(MacroEditor, ClosingDuringARecordingStopsItKeepsTheActionsAndReleasesTheHook) {
     StoreMacro(QStringLiteral("Open"), 0);
     Open(0);
+    Get<Option>("ms_1_record_delay_btn").Select(Notify::kYes);
     Get("ms_1_macro_record_btn").Click();
     Input(0x41, 0);
+    clock.Advance(50);
+    Input(0x41, 1);
+    clock.Advance(70);
+    Input(0xA0, 0);  // Shift still down
+    clock.Advance(30);
+    Input(513, 0);  // the press on the close button
     Get("btn_exit").Click();
     EXPECT_EQ(HookCalls().back(), "mousewheelenable 0");
     EXPECT_EQ(std::count(HookCalls().begin(), HookCalls().end(), "removehook"), 1);
-    EXPECT_EQ(Stored(0), (std::vector<Act>{{0x04, 1, 10}}));
+    EXPECT_EQ(Stored(0), (std::vector<Act>{{0x04, 1, 50}, {0x04, 2, 10}}));
 }
 
 TEST_F(MacroEditor, DeleteAsksFirstAndFilesFollowTheStoreRules) {
@@ -363,28 +410,185 @@ TEST_F(MacroEditor, DeleteAsksFirstAndFilesFollowTheStoreRules) {
     Get("ms_1_macro_import_btn").Click();
     EXPECT_EQ(store.Count(), 2);
     EXPECT_EQ(TestHook::ModalRuns().count(QStringLiteral("MsgWnd")), 3);
+    // The dialogs offer the macro's name and open where the user last took a file.
     const auto requests = TestHook::FileDialogRequests();
-    ASSERT_FALSE(requests.isEmpty());
-    EXPECT_EQ(requests.front().filter.patterns,
+    ASSERT_EQ(requests.size(), 3);
+    EXPECT_EQ(requests[0].filter.description, QStringLiteral("Macro File"));
+    EXPECT_EQ(requests[0].filter.patterns,
               (QStringList{QStringLiteral("*.macro"), QStringLiteral("*.MACRO")}));
-    EXPECT_EQ(requests.front().initialFolder, folder.path() + '/');
+    EXPECT_EQ(requests[0].suggestedName, QStringLiteral("Keep.macro"));
+    EXPECT_EQ(requests[1].initialFolder, folder.path());
 }
 
-// Without a hook (no library, no X display) nothing would ever be recorded: the user is told, once.
-TEST_F(MacroEditor, WithoutAHookARecordingDoesNotStartAndTheUserIsTold) {
+// Without a hook (no library, no X display) the editor does not record nothing: it switches to
+// its own recording area, says so, and records what is typed there.
+TEST_F(MacroEditor, WithoutAHookTheEditorRecordsInItsOwnArea) {
     hooks = HookTable{};
     StoreMacro(QStringLiteral("Kept"), 2);
     Open(0);
-    TestHook::ScriptModal(QStringLiteral("MsgWnd"), 1, [](WindowImplBase& box) {
-        EXPECT_EQ(box.Find<Label>(QStringLiteral("warning")).TextKey(),
-                  QStringLiteral("macro_no_hook_text"));
-    });
+    EXPECT_EQ(Get<Label>("macro_record_hint").TextKey(), QStringLiteral("macro_mode_global_text"));
+    SelectAction(-1);
     Get("ms_1_macro_record_btn").Click();
+    EXPECT_TRUE(editor->Buffer().recording);
+    EXPECT_EQ(editor->InputMode(), CaptureMode::OwnWindow);
+    EXPECT_EQ(Get<Label>("macro_record_hint").TextKey(), QStringLiteral("macro_mode_window_text"));
+    EXPECT_TRUE(Get<Control>("ms_1_macro_record_area").IsVisible());
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, 48 + 8, 0, 0);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_B, Qt::NoModifier, 48 + 8, 0, 0);
+    QCoreApplication::sendEvent(Get<Control>("ms_1_macro_record_area").Widget(), &press);
+    QCoreApplication::sendEvent(Get<Control>("ms_1_macro_record_area").Widget(), &release);
     Get("ms_1_macro_record_btn").Click();
     EXPECT_FALSE(editor->Buffer().recording);
-    EXPECT_FALSE(Get<CheckBox>("ms_1_macro_record_btn").GetCheck());
-    EXPECT_EQ(TestHook::ModalRuns().count(QStringLiteral("MsgWnd")), 1);
+    EXPECT_EQ(Stored(0), (std::vector<Act>{{0x05, 1, 10}, {0x05, 2, 10}}));
+    EXPECT_TRUE(TestHook::ModalRuns().isEmpty());
+}
+
+// Where no global hook listens, the editor records what is typed and clicked in its own marked
+// area, through the key table like the hook: the same delays, repeats dropped, a key the table
+// does not know as code 0, and nothing left held when it stops. The mode is said in the editor.
+TEST_F(MacroEditor, InItsOwnAreaTheEditorRecordsKeysAndClicksTypedThere) {
+    OverrideCaptureMode(CaptureMode::OwnWindow);
+    StoreMacro(QStringLiteral("Area"), 0);
+    Open(0);
+    const Control area = Get<Control>("ms_1_macro_record_area");
+    EXPECT_TRUE(area.IsVisible());
+    EXPECT_EQ(Get<Label>("macro_record_hint").TextKey(), QStringLiteral("macro_mode_window_text"));
+    Get<Option>("ms_1_record_delay_btn").Select(Notify::kYes);
+    Get("ms_1_macro_record_btn").Click();
+    EXPECT_TRUE(HookCalls().empty());  // no hook is asked for
+    EXPECT_EQ(Get<Label>("ms_1_macro_record_area_label").TextKey(),
+              QStringLiteral("macro_area_recording_text"));
+    EXPECT_EQ(area.StyleState("recording"), QStringLiteral("true"));
+
+    QWidget* widget = area.Widget();
+    const auto key = [&](QEvent::Type type, int qtKey, quint32 evdev, bool repeat = false) {
+        QKeyEvent event(type, qtKey, Qt::NoModifier, evdev + 8, 0, 0, QString(), repeat);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    const auto click = [&](QEvent::Type type, Qt::MouseButton button) {
+        QMouseEvent event(type, QPointF(5, 5), QPointF(5, 5), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    key(QEvent::KeyPress, Qt::Key_Tab, 15);
+    clock.Advance(80);
+    key(QEvent::KeyPress, Qt::Key_Tab, 15, true);  // held: the repeats are no new presses
+    key(QEvent::KeyRelease, Qt::Key_Tab, 15);
+    clock.Advance(200);
+    click(QEvent::MouseButtonPress, Qt::BackButton);
+    clock.Advance(30);
+    click(QEvent::MouseButtonRelease, Qt::BackButton);
+    clock.Advance(40);
+    key(QEvent::KeyPress, Qt::Key_F13, 183);  // no row in the key table
+    clock.Advance(20);
+    key(QEvent::KeyRelease, Qt::Key_F13, 183);
+    clock.Advance(20);
+    key(QEvent::KeyPress, Qt::Key_Escape, 1);  // still down when the recording stops
+    EXPECT_TRUE(editor->IsWindow());           // Escape is recorded here, not a close
+    Get("ms_1_macro_record_btn").Click();
+
+    EXPECT_EQ(Stored(0), (std::vector<Act>{{0x2B, 1, 80},
+                                           {0x2B, 2, 200},
+                                           {0xF4, 1, 30},
+                                           {0xF4, 2, 40},
+                                           {0x00, 1, 20},
+                                           {0x00, 2, 10}}));
+    EXPECT_EQ(List("ms_1_macro_action_list").Count(), 6);
+    EXPECT_EQ(area.StyleState("recording"), QString());
+    // After the stop the area is just a field again: keys do nothing.
+    key(QEvent::KeyPress, Qt::Key_A, 30);
+    EXPECT_EQ(Stored(0).size(), 6u);
+}
+
+// The editor opens on the first macro, its row marked; how full the macro is shows as "n / 46";
+// a recording that stops at the limit says so, and a delay refused by the limit says why.
+TEST_F(MacroEditor, LimitsAreShownAndRefusalsSaid) {
+    StoreMacro(QStringLiteral("First"), 4);
+    StoreMacro(QStringLiteral("Second"), 0);
+    Open();
+    EXPECT_EQ(editor->CurrentIndex(), 0);
+    EXPECT_EQ(List("ms_1_macro_list").CurSel(), 0);
+    EXPECT_EQ(Get<Label>("ms_1_macro_fill_label").Text(), QStringLiteral("4 / 46"));
+
+    List("ms_1_macro_list").Select(1, TakeFocus::kNo, Notify::kYes);
+    EXPECT_EQ(Get<Label>("ms_1_macro_fill_label").Text(), QStringLiteral("0 / 46"));
+    Get("ms_1_macro_record_btn").Click();
+    for (int pair = 0; pair < 23; ++pair) {
+        Input(0x41, 0);
+        Input(0x41, 1);
+    }
+    EXPECT_FALSE(editor->Buffer().recording);
+    EXPECT_EQ(Get<Label>("ms_1_macro_fill_label").Text(), QStringLiteral("46 / 46"));
+    EXPECT_EQ(Get<Label>("ms_1_macro_fill_label").StyleState("full"), QStringLiteral("true"));
+    EXPECT_TRUE(Get<Label>("ms_1_macro_status_label").IsVisible());
+    EXPECT_EQ(Get<Label>("ms_1_macro_status_label").TextKey(),
+              QStringLiteral("macro_full_stopped_text"));
+
+    // Full at cost 46: one long delay is kept (47), a second is refused with the reason.
+    Get("ms_1_macro_action_edit_check").Click();
+    Edit delay = Get<Edit>("ms_1_macro_delay_edit");
+    AnswerMessage(1);
+    for (int row : {0, 2}) {
+        SelectAction(row);
+        delay.SetText(QStringLiteral("1500"));
+        SendFocus(delay, QEvent::FocusOut);
+    }
+    EXPECT_EQ(Stored(1)[0].delay, 1500);
+    EXPECT_EQ(Stored(1)[2].delay, 10);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("macro_delay_cost_text")});
+    EXPECT_TRUE(messageTexts.value(0).contains(QStringLiteral("1500")));
+}
+
+// Clear asks first; Delete names the profiles and buttons that would lose the macro; renames and
+// deletions are handed on, so the buttons follow their macro; empty and taken names are refused
+// with a word.
+TEST_F(MacroEditor, ClearAsksDeleteNamesItsUsersAndNamesAreChecked) {
+    StoreMacro(QStringLiteral("Fire_1"), 2);
+    StoreMacro(QStringLiteral("Walk"), 2);
+    changes = MacroNameChanges(store);
+    describeUsers = [](const QString& name) {
+        return name == QLatin1String("Walk") ? QStringLiteral("Office (8, 9)") : QString();
+    };
+    Open(0);
+    AnswerMessage(0);
+    Get("ms_1_macro_clear_action_btn").Click();
     EXPECT_EQ(Stored(0).size(), 2u);
+    AnswerMessage(1);
+    Get("ms_1_macro_clear_action_btn").Click();
+    EXPECT_TRUE(Stored(0).empty());
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("clear_macro_text"),
+                                     QStringLiteral("clear_macro_text")}));
+
+    Edit name = Get<Edit>("ms_1_macro_name_edit");
+    const auto rename = [&](const QString& text) {
+        SendFocus(name, QEvent::FocusIn);
+        name.SetText(text);
+        SendFocus(name, QEvent::FocusOut);
+    };
+    AnswerMessage(1);
+    rename(QStringLiteral("   "));
+    AnswerMessage(1);
+    rename(QStringLiteral("walk"));
+    EXPECT_EQ(name.Text(), QStringLiteral("Fire_1"));
+    rename(QStringLiteral("  Rapid "));
+    EXPECT_EQ(name.Text(), QStringLiteral("Rapid"));
+    EXPECT_EQ(List("ms_1_macro_list").ItemText(0), QStringLiteral("Rapid"));
+    QString now;
+    EXPECT_EQ(changes.FateOf(QStringLiteral("Fire_1"), &now), MacroNameChanges::Fate::Kept);
+    EXPECT_EQ(now, QStringLiteral("Rapid"));
+
+    List("ms_1_macro_list").Select(1, TakeFocus::kNo, Notify::kYes);
+    AnswerMessage(1);
+    Get("ms_1_macro_delete_btn").Click();
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_EQ(changes.FateOf(QStringLiteral("Walk")), MacroNameChanges::Fate::Gone);
+    ASSERT_EQ(messages.size(), 5);
+    EXPECT_EQ(messages.mid(2), (QStringList{QStringLiteral("macro_name_empty_text"),
+                                            QStringLiteral("macro_name_taken_text"),
+                                            QStringLiteral("delete_macro_used_text")}));
+    EXPECT_TRUE(messageTexts[3].contains(QStringLiteral("walk")));
+    EXPECT_TRUE(messageTexts[4].contains(QStringLiteral("Office (8, 9)")));
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "link/driver_abi.h"
 #include "macro/editor/hook_input.h"
 #include "macro/us_keyboard_layout.h"
@@ -84,6 +87,51 @@ TEST_F(Recorder, LongPausesStopTheRecordingByCostBeforeFortySixActions) {
     EXPECT_EQ(buffer.Cost(), 47);
 }
 
+// A recording never ends holding a key: presses of this recording without their release are
+// dropped at the stop, wherever they sit in it, and rows from before the recording are left alone
+// (a release there may end a press recorded now only if it follows it).
+TEST_F(Recorder, StoppingDropsThePressesThatWereNeverReleased) {
+    buffer.actionCount = 2;
+    buffer.actions[0] = {0x1A, 1, 100};  // W held from before: not this recording's to fix
+    buffer.actions[1] = {0x06, 2, 100};
+    buffer.selectedAction = 0;  // insert after row 0
+    buffer.delayMode = DelayMode::kNone;
+    recorder.Begin(10);
+    recorder.OnKeyEvent(0xA0, 0);  // Shift down, never up
+    Type(kKeyA, 10, 10);
+    recorder.OnKeyEvent(513, 0);  // the press on the stop button
+    EXPECT_EQ(recorder.Stop(), 2);
+    // Row 0 took the wait before the first recorded action, as every insert does.
+    EXPECT_EQ(Actions(),
+              (std::vector<Act>{{0x1A, 1, 10}, {0x04, 1, 10}, {0x04, 2, 10}, {0x06, 2, 100}}));
+    EXPECT_EQ(buffer.insertPos, 3);
+    EXPECT_LT(buffer.selectedAction, buffer.actionCount);
+    EXPECT_EQ(recorder.Stop(), 0);  // not recording: nothing more goes
+}
+
+TEST(MacroEditBuffer, AKeyEditTakesTheOtherHalfOfItsPairAlong) {
+    MacroEditBuffer b;
+    const MacroAction rows[] = {{0x04, 1, 10}, {0x05, 1, 10}, {0x04, 2, 10},
+                                {0x04, 1, 10}, {0x05, 2, 10}, {0x04, 2, 10}};
+    std::copy(std::begin(rows), std::end(rows), b.actions.begin());
+    b.actionCount = 6;
+    EXPECT_EQ(b.PartnerOf(0), 2);
+    EXPECT_EQ(b.PartnerOf(2), 0);
+    EXPECT_EQ(b.PartnerOf(3), 5);
+    EXPECT_EQ(b.PartnerOf(1), 4);
+    EXPECT_EQ(b.PartnerOf(6), -1);
+    EXPECT_EQ(b.SetCodeOfPair(3, 0x07), 5);
+    EXPECT_EQ(b.actions[3].code, 0x07);
+    EXPECT_EQ(b.actions[5].code, 0x07);
+    EXPECT_EQ(b.actions[0].code, 0x04);  // the other A pair is not touched
+    // A press whose key is pressed again before any release has no partner.
+    b.actions[2] = {0x04, 1, 10};
+    EXPECT_EQ(b.PartnerOf(0), -1);
+    bool changed = true;
+    EXPECT_EQ(b.SetCodeOfPair(9, 0x08, &changed), -1);
+    EXPECT_FALSE(changed);
+}
+
 TEST(HookInput, MouseMessagesKeysAndXButtonsByTheirSide) {
     const UsKeyboardLayout us;
     const auto code = [&](uint64_t w, int64_t l) { return ActionOfHookInput(w, l, us); };
@@ -102,6 +150,10 @@ TEST(HookInput, MouseMessagesKeysAndXButtonsByTheirSide) {
     EXPECT_EQ(code(0x0D, 1).code, 0x28);
     EXPECT_EQ(code(0x0D, 1).kind, 2);
     EXPECT_EQ(code(0xA3, 0).code, 0xE4);
+    // Keys the hook knows but the table has not (F13, a key without a virtual-key code).
+    EXPECT_EQ(code(0x7C, 0).code, 0);
+    EXPECT_EQ(code(TALVORE_UNKNOWN_KEY_BASE + 122, 1).code, 0);
+    EXPECT_EQ(code(TALVORE_UNKNOWN_KEY_BASE + 122, 1).kind, 2);
 }
 
 TEST_F(Recorder, MouseClicksGoAfterTheSelectionOrToTheFrontAndOnlyWhenBothFit) {

@@ -182,6 +182,55 @@ TEST_F(MacroStoreTest, ImportMakesTakenNamesUniqueAndExportWritesTheRecordAsStor
     EXPECT_FALSE(QFileInfo::exists(FileIn("none.macro")));
 }
 
+// A text file renamed, random bytes and a macro the mouse cannot hold are refused whole; every
+// macro the editor makes goes out to a file and comes back.
+TEST_F(MacroStoreTest, ImportTakesWhatTheEditorMakesAndRefusesTheRest) {
+    WriteBytes(StorePath(), MacroBytes("Copy", 0));
+    WriteBytes(FileIn("notes.macro"),
+               QByteArrayLiteral("Shopping list: milk, bread, eggs, coffee, apples.\n"));
+    QByteArray random(240, '\0');
+    for (int i = 0; i < random.size(); ++i) {
+        random[i] = static_cast<char>((i * 151 + 7) % 256);
+    }
+    WriteBytes(FileIn("random.macro"), random);
+    WriteBytes(FileIn("kinds.macro"),
+               MacroBytes("Kinds", 2, QByteArray("\x04\x01\x0A\x00\x04\x03\x0A\x00", 8)));
+    QByteArray longNotes;
+    while (longNotes.size() < 300) {
+        longNotes += "Remember the receipt, and the umbrella. ";
+    }
+    WriteBytes(FileIn("long-notes.macro"), longNotes);
+    store.Load();
+    const QByteArray before = ReadBytes(StorePath());
+    EXPECT_EQ(store.Import(FileIn("notes.macro")).error, ImportError::TooShort);
+    for (const char* name : {"long-notes.macro", "random.macro", "kinds.macro"}) {
+        const ImportResult result = store.Import(FileIn(name));
+        EXPECT_EQ(result.error, ImportError::Refused) << name;
+        EXPECT_TRUE(result.fault.has_value()) << name;
+    }
+    EXPECT_EQ(store.Import(FileIn("kinds.macro")).fault->field, QStringLiteral("actions[1].kind"));
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_TRUE(ReadBytes(StorePath()) == before);
+
+    // Empty, full with a long delay (cost 47), mouse buttons and an unknown key (code 0).
+    MacroRecord& empty = store.AddNew(texts);
+    (void)empty;
+    MacroRecord& full = store.AddNew(texts);
+    MacroAction actions[kMacroMaxActions];
+    for (int i = 0; i < kMacroMaxActions; ++i) {
+        const uint8_t code = i < 10 ? 0xF1 + (i / 2) % 5 : (i < 12 ? 0x00 : 0x04 + i);
+        actions[i] = {code, static_cast<uint8_t>(i % 2 == 0 ? 1 : 2),
+                      static_cast<uint16_t>(i == 3 ? 65535 : 10)};
+    }
+    store.UpdateActions(full, actions, kMacroMaxActions);
+    for (int index : {1, 2, 3}) {
+        ASSERT_TRUE(store.Export(index, FileIn("back.macro")));
+        const ImportResult back = store.Import(FileIn("back.macro"));
+        EXPECT_TRUE(back.Ok()) << index << " "
+                               << (back.fault ? back.fault->Describe().toStdString() : "");
+    }
+}
+
 TEST_F(MacroStoreTest, ImportOfAMissingOrEmptyFileAddsNothing) {
     WriteBytes(StorePath(), MacroBytes("Copy", 0));
     WriteBytes(FileIn("empty.macro"), {});
@@ -194,13 +243,14 @@ TEST_F(MacroStoreTest, ImportOfAMissingOrEmptyFileAddsNothing) {
     EXPECT_EQ(ReadBytes(StorePath()), MacroBytes("Copy", 0));
 }
 
-TEST_F(MacroStoreTest, ImportCompletesAShortFileAndCutsAnUnterminatedName) {
+TEST_F(MacroStoreTest, ImportRefusesAShortFileAndCutsAnUnterminatedName) {
     store.Load();
+    // Less than one record: no exported macro, whatever its first bytes say.
     WriteBytes(FileIn("short.macro"), QByteArray("S\0h\0", 4));
-    ImportResult result = store.Import(FileIn("short.macro"));
-    ASSERT_TRUE(result.Ok());
-    EXPECT_EQ(result.name, QStringLiteral("Sh"));
-    EXPECT_EQ(ReadBytes(StorePath()), MacroBytes("Sh", 0));
+    EXPECT_EQ(store.Import(FileIn("short.macro")).error, ImportError::TooShort);
+    WriteBytes(FileIn("short.macro"), MacroBytes("Sh", 0).left(239));
+    EXPECT_EQ(store.Import(FileIn("short.macro")).error, ImportError::TooShort);
+    EXPECT_EQ(store.Count(), 0);
 
     // 24 letters and no NUL: cut to 23; imported again, shortened so "_1" fits.
     QByteArray full = MacroBytes("", 0);
@@ -208,7 +258,7 @@ TEST_F(MacroStoreTest, ImportCompletesAShortFileAndCutsAnUnterminatedName) {
     WriteBytes(FileIn("long.macro"), full);
     EXPECT_EQ(store.Import(FileIn("long.macro")).name, QStringLiteral("XXXXXXXXXXXXXXXXXXXXXXX"));
     EXPECT_EQ(store.Import(FileIn("long.macro")).name, QStringLiteral("XXXXXXXXXXXXXXXXXXXXX_1"));
-    EXPECT_EQ(store.At(2).name[23], 0);
+    EXPECT_EQ(store.At(1).name[23], 0);
 }
 
 TEST_F(MacroStoreTest, RemoveAndUpdateActionsAreSaved) {

@@ -95,7 +95,9 @@ TEST_F(DpiColorWndTest, DraggingInThePaletteSetsTheChoiceThatConfirmReturns) {
     EXPECT_EQ(dialog.SelectedColor(), dragged);
 }
 
-TEST_F(DpiColorWndTest, TypedNumbersAreClampedInPlaceAndTextWithoutANumberCountsAsNought) {
+// The boxes take digits only: a sign or letters typed are not taken; a number above 255 is held
+// to 255 in place.
+TEST_F(DpiColorWndTest, TypedNumbersAreClampedInPlaceAndTheBoxesTakeDigitsOnly) {
     const int result = Run(0xFF102030, [](WindowImplBase& w) {
         Type(w, "g_edit", "300");
         EXPECT_EQ(Boxes(w), (QStringList{"16", "255", "48"}));
@@ -103,14 +105,15 @@ TEST_F(DpiColorWndTest, TypedNumbersAreClampedInPlaceAndTextWithoutANumberCounts
         EXPECT_EQ(Preview(w), 0xFF10FF30u);
 
         Type(w, "r_edit", "-5");
+        EXPECT_EQ(Boxes(w).first(), QStringLiteral("5"));
+        EXPECT_EQ(PaletteColor(w), 0xFF05FF30u);
         Type(w, "b_edit", "abc");
-        EXPECT_EQ(Boxes(w), (QStringList{"0", "255", "abc"}));
-        EXPECT_EQ(PaletteColor(w), 0xFF00FF00u);
+        EXPECT_EQ(Boxes(w).last(), QString());
 
         Type(w, "b_edit", "99999");  // as many digits as the box takes
         EXPECT_EQ(Boxes(w).last(), QStringLiteral("255"));
         Type(w, "r_edit", "12ab");
-        EXPECT_EQ(Boxes(w).first(), QStringLiteral("12ab"));
+        EXPECT_EQ(Boxes(w).first(), QStringLiteral("12"));
         EXPECT_EQ(Preview(w), 0xFF0CFFFFu);
         w.Find<Button>(QStringLiteral("cancel_btn")).Click();
     });

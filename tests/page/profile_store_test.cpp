@@ -9,10 +9,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include "macro/macro_binding.h"
+#include "macro/record_check.h"
+#include "protocol/report_tables.h"
+#include "protocol/utf16_field.h"
 #include "tests/macro/fake_texts.h"
 #include "tests/macro/file_bytes.h"
 #include "tests/support/unprivileged.h"
@@ -25,12 +30,10 @@ constexpr int EntryOffset(int k, int j) {
     return 104 + k * 32984 + 2456 + j * 1272;
 }
 
-// A raw record: all zero but its name at offset 4.
+// A raw record as the page makes it: the defaults and the name.
 QByteArray RecordBytes(const char* name) {
-    QByteArray bytes(kRecord, '\0');
-    const QByteArray utf16 = Utf16(name);
-    bytes.replace(4, utf16.size(), utf16);
-    return bytes;
+    const auto record = CreateBlankRecord(QString::fromLatin1(name));
+    return QByteArray(reinterpret_cast<const char*>(record.get()), kRecord);
 }
 
 // Makes entry j of slot k a macro entry carrying the named macro with one action.
@@ -264,10 +267,104 @@ TEST_F(ProfileStoreTest, ARefusedImportAddsNothing) {
     EXPECT_EQ(store.ImportProfile(FileIn("short.pro")).error, ImportError::TooShort);
     EXPECT_EQ(store.ImportProfile(FileIn("empty.pro")).error, ImportError::TooShort);
     EXPECT_EQ(store.ImportProfile(FileIn("missing.pro")).error, ImportError::CannotOpen);
+
+    // Whole records holding what the mouse does not take: random bytes, and a profile whose
+    // current stage is an unused one (with a macro button, so nothing half-imports either).
+    QByteArray random(kRecord, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(random.data()), kRecord / 4);
+    WriteBytes(FileIn("random.pro"), random);
+    QByteArray stage7 = RecordBytes("Stage7");
+    PutMacroEntry(stage7, 0, 4, "Fire");
+    stage7.replace(104 + 2352, 4, QByteArray("\x06\x00\x00\x00", 4));
+    WriteBytes(FileIn("stage7.pro"), stage7);
+    EXPECT_EQ(store.ImportProfile(FileIn("random.pro")).error, ImportError::Refused);
+    const ImportResult refused = store.ImportProfile(FileIn("stage7.pro"));
+    EXPECT_EQ(refused.error, ImportError::Refused);
+    ASSERT_TRUE(refused.fault.has_value());
+    EXPECT_EQ(refused.fault->field, QStringLiteral("dpiStage"));
+    EXPECT_EQ(refused.fault->value, 6);
+
     EXPECT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.Macros().Count(), 0);
     EXPECT_EQ(store.SelectedIndex(), 0);
     EXPECT_TRUE(ReadBytes(StorePath()) == before);
     EXPECT_FALSE(QFileInfo::exists(MacroPath()));
+}
+
+// A macro on a button below 10 is mirrored into the second slot: the import brings it in once,
+// and both entries name it. Another macro of the same name but other actions comes in apart.
+TEST_F(ProfileStoreTest, AMacroCarriedTwiceIsImportedOnce) {
+    QByteArray pro = RecordBytes("Twice");
+    PutMacroEntry(pro, 0, 7, "Fire_1");
+    PutMacroEntry(pro, 1, 7, "Fire_1");
+    PutMacroEntry(pro, 0, 12, "Fire_1");
+    PutMacroEntry(pro, 0, 13, "Fire_1");
+    pro[EntryOffset(0, 13) + 1088] = 0x05;  // another key: another macro
+    WriteBytes(FileIn("twice.pro"), pro);
+    store.LoadProfiles();
+
+    ASSERT_TRUE(store.ImportProfile(FileIn("twice.pro")).Ok());
+    ASSERT_EQ(store.Macros().Count(), 2);
+    EXPECT_EQ(store.Macros().NameAt(0), QStringLiteral("Fire_1"));
+    EXPECT_EQ(store.Macros().NameAt(1), QStringLiteral("Fire_1_1"));
+    const ProfileRecord& imported = store.At(1);
+    for (const ButtonEntry* entry : {&imported.slots[0].buttons[7], &imported.slots[1].buttons[7],
+                                     &imported.slots[0].buttons[12]}) {
+        EXPECT_EQ(entry->macroIndex, 0);
+        EXPECT_EQ(FieldToString(entry->macroName), QStringLiteral("Fire_1"));
+    }
+    EXPECT_EQ(imported.slots[0].buttons[13].macroIndex, 1);
+    EXPECT_EQ(FieldToString(imported.slots[0].buttons[13].macroName), QStringLiteral("Fire_1_1"));
+    EXPECT_EQ(ReadBytes(MacroPath()).size(), 480);
+}
+
+// Whatever the page can make goes out to a file and comes back: every function the mouse knows
+// on the buttons, key combinations, macros of every size, and the ends of every control's range.
+TEST_F(ProfileStoreTest, EveryKindOfProfileThePageMakesComesBackFromItsFile) {
+    store.LoadProfiles();
+    MacroRecord full{};
+    StringToField(full.name, QStringLiteral("Full"));
+    for (int i = 0; i < kMacroMaxActions; ++i) {
+        full.actions[i] = {static_cast<uint8_t>(i % 2 == 0 ? 0xF1 : 0x00),
+                           static_cast<uint8_t>(i % 2 == 0 ? kActionPress : kActionRelease),
+                           static_cast<uint16_t>(i == 0 ? 65535 : 10)};
+    }
+    full.actionCount = kMacroMaxActions;  // cost 47, the most the editor keeps
+    store.Macros().Append(full);
+    int kind = 0;
+    for (const FunctionReportRow& row : FunctionReportTable) {
+        auto record = CreateBlankRecord(QStringLiteral("Kind%1").arg(kind));
+        ProfileSlot& slot = record->slots[0];
+        const bool low = ++kind % 2 == 0;
+        slot.dpiValue[7] = low ? kDpiValueMin : kDpiValueMax;
+        slot.dpiStage = 7;
+        slot.sleepTimer = slot.lightOffTimer = low ? kTimerMin : kTimerMax;
+        slot.lightBrightness = low ? kBrightnessMin : kBrightnessMax;
+        slot.lightSpeed = low ? kLightSpeedMin : kLightSpeedMax;
+        slot.reportRate = kind % 4;
+        slot.buttonMode = kind % 2;
+        for (int j : {1, 9, 16}) {
+            ButtonEntry& entry = slot.buttons[j];
+            if (row.code == kFunctionMacro) {
+                BindMacroToButton(entry, full, 0, j % 3, low ? 1 : 255);
+            } else if (row.code == kFunctionShortcut) {
+                entry.shortcutModifiers = 0x0F;
+                entry.shortcutUsage = 0x45;
+            }
+            entry.functionCode = row.code;
+            MirrorButton(*record, j);
+        }
+        const int index = store.WithLock([&](ProfileStore& s) {
+            s.AppendProfile(ProfileName(*record));
+            *s.Current() = *record;
+            return s.SelectedIndex();
+        });
+        const QString file = FileIn("kind.pro");
+        ASSERT_TRUE(store.ExportProfile(index, file));
+        const ImportResult back = store.ImportProfile(file);
+        ASSERT_TRUE(back.Ok()) << int(row.code) << " "
+                               << (back.fault ? back.fault->Describe().toStdString() : "");
+    }
 }
 
 TEST_F(ProfileStoreTest, ImportBringsItsMacrosInUnderNewNamesAndIndexes) {

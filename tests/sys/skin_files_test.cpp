@@ -28,7 +28,7 @@ TEST(SkinFiles, EverySvgIsValid) {
     for (const char* name :
          {"icon", "link_wired", "link_wireless", "link_bluetooth", "battery", "charging_bolt",
           "keyboard_key_action", "mouse", "macro_key_down", "macro_key_up", "close", "minimise",
-          "check", "chevron_down", "chevron_up", "switch_knob"}) {
+          "check", "chevron_down", "chevron_up", "chevron_right", "switch_knob"}) {
         QSvgRenderer renderer(kSkins + QString::fromLatin1(name) + QStringLiteral(".svg"));
         EXPECT_TRUE(renderer.isValid()) << name;
     }

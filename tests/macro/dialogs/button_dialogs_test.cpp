@@ -3,6 +3,8 @@
 // after the dialog has gone; how the second shows stale or damaged entries and corrects its count.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <QtTest/QTest>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "link/program_messages.h"
+#include "macro/dialogs/capture_mode.h"
 #include "macro/dialogs/select_macro_wnd.h"
 #include "macro/dialogs/shortcut_wnd.h"
 #include "macro/macro_store.h"
@@ -68,6 +71,7 @@ struct FakeHook {
 
 TEST(ShortcutWnd, KeepsTheLastKeyTheHookReportsWhileTheBoxHasTheFocus) {
     EnsureApp();
+    OverrideCaptureMode(CaptureMode::GlobalHook);
     FakeHook::calls.clear();
     HookTable hooks;
     hooks.installhook = &FakeHook::Install;
@@ -122,6 +126,41 @@ TEST(ShortcutWnd, KeepsTheLastKeyTheHookReportsWhileTheBoxHasTheFocus) {
     w.reset();
     FakeHook::Post(0x43, 0);
     QCoreApplication::processEvents();
+    OverrideCaptureMode(std::nullopt);
+}
+
+// A key event as the platform delivers it: X11 and Wayland give the evdev code plus 8.
+void PressNative(QWidget* widget, Qt::Key key, quint32 evdev, bool release = false) {
+    QKeyEvent event(release ? QEvent::KeyRelease : QEvent::KeyPress, key, Qt::NoModifier, evdev + 8,
+                    0, 0);
+    QApplication::sendEvent(widget, &event);
+}
+
+// Where the hook cannot hear the dialog, the key box takes the keys typed into it, through the
+// same key table: F5, and F13 (no row in the table: usage 0), and Escape is a key there too.
+TEST(ShortcutWnd, WithoutAGlobalHookTheKeyBoxTakesTheKeysTypedIntoIt) {
+    EnsureApp();
+    OverrideCaptureMode(CaptureMode::OwnWindow);
+    UsKeyboardLayout layout;
+    CShortcutWnd w(0, 0, nullptr, layout, LanguageManager::Instance());  // no hook library
+    ASSERT_TRUE(w.Create(nullptr));
+    ShowActive(w);
+    Edit keyBox = w.Find<Edit>(QStringLiteral("edit_key"));
+    MoveFocus(keyBox);
+    PressNative(keyBox.Widget(), Qt::Key_F5, 63);
+    PressNative(keyBox.Widget(), Qt::Key_F5, 63, true);
+    EXPECT_EQ(w.KeyUsage(), 0x3E);
+    EXPECT_EQ(keyBox.Text(), QStringLiteral("F5"));
+    PressNative(keyBox.Widget(), Qt::Key_Escape, 1);
+    EXPECT_EQ(w.KeyUsage(), 0x29);
+    EXPECT_TRUE(w.IsWindow());
+    PressNative(keyBox.Widget(), Qt::Key_F13, 183);
+    EXPECT_EQ(w.KeyUsage(), 0);
+    // Out of the box, keys are the dialog's again.
+    MoveFocus(w.Find<CheckBox>(QStringLiteral("check_flag_2")));
+    PressNative(w.Find<CheckBox>(QStringLiteral("check_flag_2")).Widget(), Qt::Key_F5, 63);
+    EXPECT_EQ(w.KeyUsage(), 0);
+    OverrideCaptureMode(std::nullopt);
 }
 
 class SelectMacroWndTest : public ::testing::Test {
