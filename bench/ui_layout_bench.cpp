@@ -1,6 +1,7 @@
 // The UI library's share of the start-up: the settings window built from main.xml with and
-// without the theme, the first window of a run against a later one, its first frame, and the
-// language file with the texts it gives the controls.
+// without the theme (from the compiled layout, and by the run-time loader as for an edited
+// file), the first window of a run against a later one, its first frame, and the language file
+// with the texts it gives the controls.
 //
 //   ui_layout_bench SKIN_FOLDER [benchmark options]
 //
@@ -9,7 +10,12 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +57,35 @@ void BM_LoadMainLayoutWithoutTheme(benchmark::State& state) {
     state.SetLabel("main.xml built, no style sheet (baseline)");
 }
 BENCHMARK(BM_LoadMainLayoutWithoutTheme)->Unit(benchmark::kMillisecond);
+
+// The same layout with one more line break at its end: no longer the file that shipped, so the
+// run-time loader reads it, as it reads a layout the user edited.
+void BM_LoadEditedMainLayoutWithoutTheme(benchmark::State& state) {
+    const QString skin = UiApplication::SkinFolder();
+    const QDir source(QDir(skin).absolutePath());
+    QTemporaryDir edited;
+    for (QDirIterator it(source.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString relative = source.relativeFilePath(it.next());
+        QDir(edited.path()).mkpath(QFileInfo(relative).path());
+        QFile::copy(it.filePath(), QDir(edited.path()).filePath(relative));
+    }
+    QFile layout(QDir(edited.path()).filePath(QStringLiteral("main.xml")));
+    if (!edited.isValid() || !layout.open(QIODevice::Append) || layout.write("\n") != 1) {
+        state.SkipWithError("no copy of the skin folder");
+        return;
+    }
+    layout.close();
+    const QString sheet = qApp->styleSheet();
+    qApp->setStyleSheet(QString());
+    UiApplication::SetSkinFolder(edited.path());
+    for (auto _ : state) {
+        delete LoadMainLayout(state);
+    }
+    UiApplication::SetSkinFolder(skin);
+    qApp->setStyleSheet(sheet);
+    state.SetLabel("main.xml edited, built by the run-time loader, no style sheet");
+}
+BENCHMARK(BM_LoadEditedMainLayoutWithoutTheme)->Unit(benchmark::kMillisecond);
 
 void BM_LoadMainLayoutWithTheme(benchmark::State& state) {
     UiApplication::LoadTheme(g_themePath);

@@ -12,6 +12,7 @@
 #include <QXmlStreamReader>
 
 #include "ui/color_palette.h"
+#include "ui/layout_loader_built_in.h"
 #include "ui/skin_reading.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
@@ -105,11 +106,20 @@ void ReloadSkinImages(QWidget* root) {
 
 QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error) {
     const QString path = UiApplication::SkinPath(file);
-    QString layout;
-    if (!ReadSkinText(path, layout, error)) {
+    QByteArray bytes;
+    if (!ReadSkinBytes(path, bytes, error)) {
         return nullptr;
     }
-    const QByteArray usable = LayoutWithUsableImages(layout, UiApplication::SkinFolder()).toUtf8();
+    if (QWidget* root =
+            BuildBuiltInLayout(file, bytes, UiApplication::SkinFolder(), kSkinImageProperty)) {
+        ReloadSkinImages(root);
+        if (parent != nullptr) {
+            root->setParent(parent);
+        }
+        return root;
+    }
+    const QByteArray usable =
+        LayoutWithUsableImages(QString::fromUtf8(bytes), UiApplication::SkinFolder()).toUtf8();
     LayoutLoader& loader = Loader();
     loader.setWorkingDirectory(QDir(UiApplication::SkinFolder()));
     QBuffer buffer;

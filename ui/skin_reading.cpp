@@ -23,6 +23,14 @@ QString InFolder(const QString& folder, QString name) {
 
 bool ReadSkinText(const QString& path, QString& text, QString* error) {
     QByteArray bytes;
+    if (!ReadSkinBytes(path, bytes, error)) {
+        return false;
+    }
+    text = QString::fromUtf8(bytes);
+    return true;
+}
+
+bool ReadSkinBytes(const QString& path, QByteArray& bytes, QString* error) {
     if (const FileError failed = ReadWholeFile(NativePath(path), kMaxSkinTextBytes, bytes);
         failed != FileError::None) {
         if (error != nullptr) {
@@ -30,7 +38,6 @@ bool ReadSkinText(const QString& path, QString& text, QString* error) {
         }
         return false;
     }
-    text = QString::fromUtf8(bytes);
     return true;
 }
 

@@ -12,6 +12,8 @@ namespace ui_internal {
 // A layout or style sheet as text; nothing, with `error` set, when it is not a regular file of
 // reasonable size or cannot be read.
 bool ReadSkinText(const QString& path, QString& text, QString* error);
+// The same as bytes, as they are in the file.
+bool ReadSkinBytes(const QString& path, QByteArray& bytes, QString* error);
 
 // Whether an image file may be handed to Qt to open.
 bool SkinImageUsable(const QString& path);
