@@ -1,11 +1,12 @@
-// talvorectl import FILE.pro: add a profile file to the store, as the window's import does.
+// talvorectl import FILE.pro|FILE.json: add a profile file, or the JSON `show` prints, to the
+// store, as the window's import does.
 #include "cli/cli_support.h"
 #include "cli/profile_file.h"
 #include "page/profile_store.h"
 
 namespace {
 
-constexpr char kUsage[] = "import FILE.pro";
+constexpr char kUsage[] = "import FILE.pro|FILE.json";
 
 int RunImport(const QStringList& args, CommandContext& context) {
     if (args.size() != 1) {
@@ -44,7 +45,8 @@ int RunImport(const QStringList& args, CommandContext& context) {
 }
 
 const CommandRegistrar registrar({"import", kUsage,
-                                  "Add a profile file to the store and select it; prints its name.",
+                                  "Add a profile file (or its JSON) to the store and select it; prints "
+                                  "its name.",
                                   RunImport});
 
 }  // namespace
