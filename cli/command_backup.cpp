@@ -35,16 +35,16 @@ int RunBackup(const QStringList& args, CommandContext& context) {
     const StoreBackup backup = BackupOf(store);
     const QByteArray bytes = EncodeBackup(backup);
     if (const FileError error = WriteFileAtomically(
-            out, [&bytes](QIODevice& file) { return WriteAll(file, bytes.constData(), bytes.size()); });
+            out,
+            [&bytes](QIODevice& file) { return WriteAll(file, bytes.constData(), bytes.size()); });
         error != FileError::None) {
         return FailWrite(context, {error, out});
     }
-    PrintLine(context.out,
-              QStringLiteral("%1 profiles (selected: %2) and %3 macros written to %4")
-                  .arg(backup.ProfileCount())
-                  .arg(ListedName(ProfileName(store.At(backup.SelectedIndex()))))
-                  .arg(backup.MacroCount())
-                  .arg(out.Display()));
+    PrintLine(context.out, QStringLiteral("%1 profiles (selected: %2) and %3 macros written to %4")
+                               .arg(backup.ProfileCount())
+                               .arg(ListedName(ProfileName(store.At(backup.SelectedIndex()))))
+                               .arg(backup.MacroCount())
+                               .arg(out.Display()));
     return kExitOk;
 }
 

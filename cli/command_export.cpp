@@ -34,8 +34,8 @@ int RunExport(const QStringList& args, CommandContext& context) {
                     QStringLiteral("no profile %1; there are %2").arg(*index).arg(store.Count()));
     }
     const NativePath out = PathArgument(context, 1);
-    const StoreWriteResult written = IsJsonProfilePath(out) ? ExportJson(store, *index, out)
-                                                            : store.ExportProfile(*index, out);
+    const StoreWriteResult written =
+        IsJsonProfilePath(out) ? ExportJson(store, *index, out) : store.ExportProfile(*index, out);
     if (!written) {
         return FailWrite(context, written);
     }

@@ -44,9 +44,10 @@ int RunImport(const QStringList& args, CommandContext& context) {
     return kExitOk;
 }
 
-const CommandRegistrar registrar({"import", kUsage,
-                                  "Add a profile file (or its JSON) to the store and select it; prints "
-                                  "its name.",
-                                  RunImport});
+const CommandRegistrar registrar(
+    {"import", kUsage,
+     "Add a profile file (or its JSON) to the store and select it; prints "
+     "its name.",
+     RunImport});
 
 }  // namespace

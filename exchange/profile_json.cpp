@@ -131,10 +131,13 @@ public:
 
     bool Read(const QJsonObject& json) {
         static const std::initializer_list<const char*> kKeys = {
-            "name",         "activeSlot",      "dpiValue",   "dpiValueAlt", "dpiStageEnabled",
-            "dpiStage",     "dpiParamA",       "dpiParamB",  "dpiColor",    "lightMode",
-            "lightBrightness", "lightSpeed",   "lightColor", "sleepTimer",  "lightOffTimer",
-            "reportRate",   "moveMode",        "buttonMode", "buttons"};
+            "name",        "activeSlot",      "dpiValue",
+            "dpiValueAlt", "dpiStageEnabled", "dpiStage",
+            "dpiParamA",   "dpiParamB",       "dpiColor",
+            "lightMode",   "lightBrightness", "lightSpeed",
+            "lightColor",  "sleepTimer",      "lightOffTimer",
+            "reportRate",  "moveMode",        "buttonMode",
+            "buttons"};
         if (!OnlyKnownKeys(json, QString(), kKeys, {kOtherBytes})) {
             return false;
         }
@@ -224,8 +227,8 @@ private:
     template <class T>
     bool Int(const QJsonObject& object, const char* key, Range accepted, T& out,
              const QString& prefix = QString()) {
-        return Number(object.value(QLatin1String(key)), Where(prefix, QLatin1String(key)),
-                      accepted, out);
+        return Number(object.value(QLatin1String(key)), Where(prefix, QLatin1String(key)), accepted,
+                      out);
     }
 
     bool Text(const QJsonObject& object, const char* key, const QString& prefix, Range units,
@@ -257,9 +260,10 @@ private:
         }
         out = value.toArray();
         if (out.size() != size) {
-            return Fail(
-                QStringLiteral("%1 has %2 entries; it must have %3").arg(where).arg(out.size()).arg(
-                    size));
+            return Fail(QStringLiteral("%1 has %2 entries; it must have %3")
+                            .arg(where)
+                            .arg(out.size())
+                            .arg(size));
         }
         return true;
     }
@@ -306,8 +310,7 @@ private:
         return true;
     }
 
-    bool ColorTable(const QJsonObject& object, const char* key,
-                    uint32_t (&out)[kDpiStageCount]) {
+    bool ColorTable(const QJsonObject& object, const char* key, uint32_t (&out)[kDpiStageCount]) {
         QJsonArray array;
         if (!Array(object, key, QLatin1String(key), kDpiStageCount, array)) {
             return false;
@@ -352,9 +355,8 @@ private:
         const bool keysKnown =
             macro ? OnlyKnownKeys(button, where,
                                   {"functionCode", "shortcutUsage", "shortcutModifiers",
-                                   "macroName", "macroIndex", "macroRepeatMode",
-                                   "macroRepeatCount", "macroActionCount", "macroOption",
-                                   "actions"},
+                                   "macroName", "macroIndex", "macroRepeatMode", "macroRepeatCount",
+                                   "macroActionCount", "macroOption", "actions"},
                                   noKeys)
                   : OnlyKnownKeys(button, where,
                                   {"functionCode", "shortcutUsage", "shortcutModifiers"}, noKeys);
@@ -371,8 +373,7 @@ private:
             return false;
         }
         if (!Int(button, "shortcutUsage", {0, 255}, entry.shortcutUsage, where) ||
-            !Int(button, "shortcutModifiers", {0, kModifierMask}, entry.shortcutModifiers,
-                 where)) {
+            !Int(button, "shortcutModifiers", {0, kModifierMask}, entry.shortcutModifiers, where)) {
             return false;
         }
         return !macro || Macro(button, where, entry);
@@ -384,8 +385,8 @@ private:
             return false;
         }
         StringToField(entry.macroName, name);
-        if (!Int(button, "macroIndex", {-1, std::numeric_limits<int32_t>::max()},
-                 entry.macroIndex, where) ||
+        if (!Int(button, "macroIndex", {-1, std::numeric_limits<int32_t>::max()}, entry.macroIndex,
+                 where) ||
             !Int(button, "macroRepeatMode", {0, kRepeatModeCount - 1}, entry.macroRepeatMode,
                  where) ||
             !Int(button, "macroRepeatCount", {0, 255}, entry.macroRepeatCount, where) ||
@@ -433,8 +434,9 @@ private:
                 return true;
             }
         }
-        return Fail(QStringLiteral("none of buttons[0] to buttons[15] is a left click "
-                                   "(functionCode 1); the mouse would have no left button"));
+        return Fail(
+            QStringLiteral("none of buttons[0] to buttons[15] is a left click "
+                           "(functionCode 1); the mouse would have no left button"));
     }
 
     ProfileRecord& record_;
@@ -494,14 +496,16 @@ bool ApplyOtherBytes(const QJsonValue& value, ProfileRecord& record, QString& er
         const bool hexOk = !hex.isEmpty() && hex.size() % 2 == 0 && IsHex(hex);
         if (!runs.at(i).isObject() || run.size() != 2 || !offsetValue.isDouble() ||
             static_cast<double>(offset) != offsetValue.toDouble() || !hexOk) {
-            error = QStringLiteral("%1 must be {\"offset\": N, \"hex\": \"..\"} with an even "
-                                   "number of hex digits")
+            error = QStringLiteral(
+                        "%1 must be {\"offset\": N, \"hex\": \"..\"} with an even "
+                        "number of hex digits")
                         .arg(where);
             return false;
         }
         if (offset < end || offset + data.size() > static_cast<qint64>(sizeof(ProfileRecord))) {
-            error = QStringLiteral("%1 (offset %2, %3 bytes) overlaps the run before it or lies "
-                                   "outside the record's %4 bytes")
+            error = QStringLiteral(
+                        "%1 (offset %2, %3 bytes) overlaps the run before it or lies "
+                        "outside the record's %4 bytes")
                         .arg(where)
                         .arg(offset)
                         .arg(data.size())
@@ -554,8 +558,8 @@ ProfileJsonRead ProfileFromJson(const QByteArray& json) {
     const QJsonObject got = NamedJson(*record);
     for (auto it = wanted.begin(); it != wanted.end(); ++it) {
         if (got.value(it.key()) != it.value()) {
-            return {nullptr, QStringLiteral("otherBytes change %1, which is given by name")
-                                 .arg(it.key())};
+            return {nullptr,
+                    QStringLiteral("otherBytes change %1, which is given by name").arg(it.key())};
         }
     }
     return {std::move(record), QString()};

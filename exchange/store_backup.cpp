@@ -48,8 +48,9 @@ public:
             return std::nullopt;
         }
         if (QByteArrayView(bytes_).sliced(at_, kTagSize) != QByteArrayView(tag, kTagSize)) {
-            error = QStringLiteral("the backup is damaged: its %1 section is not where it "
-                                   "belongs")
+            error = QStringLiteral(
+                        "the backup is damaged: its %1 section is not where it "
+                        "belongs")
                         .arg(QLatin1String(tag));
             return std::nullopt;
         }
@@ -57,8 +58,9 @@ public:
         at_ += kTagSize + kLengthSize;
         if (length > static_cast<quint64>(maxLength) ||
             length > static_cast<quint64>(bytes_.size() - at_)) {
-            error = QStringLiteral("the backup is damaged or cut off: its %1 section claims %2 "
-                                   "bytes")
+            error = QStringLiteral(
+                        "the backup is damaged or cut off: its %1 section claims %2 "
+                        "bytes")
                         .arg(QLatin1String(tag))
                         .arg(length);
             return std::nullopt;
@@ -78,8 +80,9 @@ private:
 QString CheckProfiles(const QByteArray& profiles) {
     const qint64 size = profiles.size();
     if (size < kIndexSize + kRecordSize || (size - kIndexSize) % kRecordSize != 0) {
-        return QStringLiteral("the backup's profiles are damaged: %1 bytes are no whole list of "
-                              "profiles")
+        return QStringLiteral(
+                   "the backup's profiles are damaged: %1 bytes are no whole list of "
+                   "profiles")
             .arg(size);
     }
     const quint64 count = static_cast<quint64>((size - kIndexSize) / kRecordSize);
@@ -154,15 +157,14 @@ BackupRead DecodeBackup(const QByteArray& bytes) {
     SectionReader reader(bytes);
     QString error;
     const auto profiles = reader.Next(kProfilesTag, kMaxProfileStoreBytes, error);
-    const auto macros = profiles ? reader.Next(kMacrosTag, kMaxMacroStoreBytes, error)
-                                 : std::nullopt;
+    const auto macros =
+        profiles ? reader.Next(kMacrosTag, kMaxMacroStoreBytes, error) : std::nullopt;
     const qint64 hashedEnd = reader.Position();
     const auto hash = macros ? reader.Next(kHashTag, kHashSize, error) : std::nullopt;
     if (!hash) {
         return {std::nullopt, error};
     }
-    if (hash->size() != kHashSize ||
-        *hash != Sha256(QByteArrayView(bytes).first(hashedEnd))) {
+    if (hash->size() != kHashSize || *hash != Sha256(QByteArrayView(bytes).first(hashedEnd))) {
         return {std::nullopt,
                 QStringLiteral("the backup is damaged: its checksum does not match its content")};
     }

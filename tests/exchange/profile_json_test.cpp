@@ -222,10 +222,11 @@ TEST(ProfileJson, WhatThePageOrTheMouseWouldNotTakeIsRefusedByName) {
          "dpiStage is 8, outside 0..7"},
         {"a sixth slot", [](QJsonObject& j) { j.insert(QStringLiteral("activeSlot"), 5); },
          "activeSlot is 5"},
-        {"an effect past the list", [](QJsonObject& j) { j.insert(QStringLiteral("lightMode"), 12); },
+        {"an effect past the list",
+         [](QJsonObject& j) { j.insert(QStringLiteral("lightMode"), 12); },
          "lightMode is 12, outside 0..11"},
-        {"a fifth report rate",
-         [](QJsonObject& j) { j.insert(QStringLiteral("reportRate"), 4); }, "reportRate is 4"},
+        {"a fifth report rate", [](QJsonObject& j) { j.insert(QStringLiteral("reportRate"), 4); },
+         "reportRate is 4"},
         {"a sleep timer of 0", [](QJsonObject& j) { j.insert(QStringLiteral("sleepTimer"), 0); },
          "sleepTimer is 0, outside 1..60"},
         {"a fraction", [](QJsonObject& j) { j.insert(QStringLiteral("lightSpeed"), 2.5); },
@@ -275,8 +276,7 @@ TEST(ProfileJson, WhatThePageOrTheMouseWouldNotTakeIsRefusedByName) {
          "name has 0 characters"},
         {"a missing setting", [](QJsonObject& j) { j.remove(QStringLiteral("moveMode")); },
          "moveMode is missing"},
-        {"a misspelt setting",
-         [](QJsonObject& j) { j.insert(QStringLiteral("dpistage"), 1); },
+        {"a misspelt setting", [](QJsonObject& j) { j.insert(QStringLiteral("dpistage"), 1); },
          "unknown field dpistage"},
         {"other bytes over a named setting (dpiStage at 104 + 2352)",
          [](QJsonObject& j) {
@@ -290,7 +290,8 @@ TEST(ProfileJson, WhatThePageOrTheMouseWouldNotTakeIsRefusedByName) {
          "otherBytes[0] (offset 165023, 2 bytes) overlaps the run before it or lies outside"},
         {"other bytes out of order",
          [](QJsonObject& j) {
-             j.insert(QStringLiteral("otherBytes"), QJsonArray{OtherRun(50000, "01"), OtherRun(40000, "01")});
+             j.insert(QStringLiteral("otherBytes"),
+                      QJsonArray{OtherRun(50000, "01"), OtherRun(40000, "01")});
          },
          "otherBytes[1] (offset 40000"},
         {"an odd number of hex digits",
