@@ -1,0 +1,27 @@
+// What `talvorectl doctor` tells about the desktop and Bluetooth: the session type, whether a tray
+// and a notification service are there, how macros will be recorded, and BlueZ's state. Each
+// check asks the way the program itself would and waits a few seconds at most.
+#pragma once
+
+#include <vector>
+
+#include <QString>
+
+struct DoctorLine {
+    QString label;
+    QString text;
+};
+
+enum class DesktopSession { X11, Wayland, None };
+
+// The session the program would run in, decided as Qt picks its platform: QT_QPA_PLATFORM when
+// set, else a Wayland display, else an X display, else XDG_SESSION_TYPE. `why` names the variable.
+DesktopSession SessionFromEnvironment(QString* why = nullptr);
+
+// Session type, tray host, notification service and how macros are recorded. hookLoads: whether
+// the input hook library of the program folder loads.
+std::vector<DoctorLine> CheckDesktop(bool hookLoads);
+
+// bluetoothd on the system bus: its adapters, whether it takes battery levels from programs, and
+// the mice of this kind it knows.
+std::vector<DoctorLine> CheckBluetooth();
