@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include "app/main_wnd.h"
+#include "app/program_help.h"
 #include "app/quit_signals.h"
 #include "link/program_messages.h"
 #include "sys/folders.h"
@@ -23,6 +24,9 @@ bool SystemBusPresent() {
 }
 
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
+    if (const auto answered = AnswerInformationRequest(argc, argv)) {
+        return *answered;
+    }
     UiApplication app(argc, argv);
     SingleInstance instance(options.instanceName);
     if (instance.Start() == SingleInstance::Role::Second) {

@@ -13,6 +13,8 @@ packages=(
     xvfb xdotool fonts-dejavu-core fonts-wqy-microhei
     desktop-file-utils appstream dpkg-dev file
     dbus-daemon
+    # the manual pages' roff check and talvorectl's completions, loaded by each shell
+    groff-base bash-completion zsh fish
     # clang with libFuzzer and the sanitizer runtimes: the fuzz targets of fuzz/ (.ci/run)
     clang libclang-rt-14-dev
 )
