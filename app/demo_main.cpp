@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv) {
     ProgramOptions options;
-    options.instanceName = QStringLiteral("Corvane TALVORE Mouse (simulated)");
+    options.instanceName = QString::fromLatin1(kDemoInstanceName);
     options.bluetoothPresent = BluetoothMousePresent;
     options.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
     options.onMainWindowCreated = [](CMainWnd& window) {

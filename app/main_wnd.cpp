@@ -29,6 +29,11 @@ constexpr quintptr kDeviceRemoveComplete = 0x8004;
 constexpr quintptr kDeviceNodesChanged = 7;
 constexpr int kDeviceInterfaceType = 5;
 constexpr int kBluetoothWatchMs = 1000;
+// A dialog or menu that is asked to end leaves its loop on the next pass; the window goes only
+// once those loops have ended (after two seconds in any case). A timer of the window's own.
+constexpr unsigned kEndTimer = 901;
+constexpr int kMainLoopChecks = 200;
+constexpr int kMainLoopCheckMs = 10;
 
 const char* const kLanguageFiles[] = {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"};
 
@@ -49,6 +54,29 @@ CMainWnd::~CMainWnd() {
 
 QString CMainWnd::ConfigPath() const {
     return DataFolderOf(platform_.programFolder) + QLatin1String(kConfigFileName);
+}
+
+void CMainWnd::EndProgram() {
+    if (ending_) {
+        return;
+    }
+    ending_ = true;
+    if (page_.SaveProfilesNow()) {
+        qCInfo(lcMainWindow) << "profiles saved before the windows close";
+    }
+    UiApplication::EndModalRuns();
+    endChecksLeft_ = kMainLoopChecks;
+    DestroyFromTheMainLoop();
+}
+
+void CMainWnd::DestroyFromTheMainLoop() {
+    if (UiApplication::LoopDepth() > 1 && endChecksLeft_-- > 0) {
+        SetTimer(kEndTimer, kMainLoopCheckMs);
+        return;
+    }
+    KillTimer(kEndTimer);
+    UiApplication::AllowModalRuns();  // nothing of the page's runs any more
+    Destroy();
 }
 
 bool CMainWnd::IsBluetoothMouseInterface(const QString& name) {
@@ -86,6 +114,11 @@ void CMainWnd::InitWindow() {
         dataNotices_.SaveFailed();
     });
     if (!ChooseDataFolder(platform_.programFolder).writable) {
+        dataNotices_.SaveFailed();
+    }
+    if (!platform_.soleWriter) {
+        // Another program writes this data folder: writing too would undo its changes.
+        page_.Store().ForbidSaves();
         dataNotices_.SaveFailed();
     }
     if (!page_.LoadProfiles().keptAside.empty()) {
@@ -183,7 +216,7 @@ void CMainWnd::OnMenuCommand(quintptr wParam) {
     if (name.compare(QLatin1String("configuration"), Qt::CaseInsensitive) == 0) {
         ShowRequest();
     } else if (name.compare(QLatin1String("exit"), Qt::CaseInsensitive) == 0) {
-        Destroy();
+        EndProgram();
     } else {
         const QString prefix = QStringLiteral("ms_1");
         const qsizetype shorter = std::min(name.size(), prefix.size());
@@ -255,6 +288,9 @@ void CMainWnd::OnTimer(unsigned id) {
             break;
         case page_timers::kBleRegistration:
             page_.OnBleRegistrationTimer();
+            break;
+        case kEndTimer:
+            DestroyFromTheMainLoop();
             break;
         default:
             break;

@@ -50,6 +50,13 @@ public:
 
     // The path of CONFIG.ini.
     QString ConfigPath() const;
+
+    // Ends the program whatever is open (the tray's Exit, a signal): the profiles are saved
+    // first; every dialog, file dialog and menu that runs a loop of its own ends as if
+    // cancelled, so that none calls into what the window's end takes away; the window goes once
+    // control is back in the main loop.
+    void EndProgram();
+    bool Ending() const { return ending_; }
     // Whether a device-interface name is the Bluetooth mouse's ("VID&02045E" and "PID&0069" in
     // any letter case).
     static bool IsBluetoothMouseInterface(const QString& name);
@@ -76,6 +83,7 @@ private:
     void WatchBluetoothInterface();
     void WriteLanguageId(int id);
     void CheckDeviceAccess();
+    void DestroyFromTheMainLoop();
     void UpdateTrayToolTip();
 
     PagePlatform platform_;
@@ -92,6 +100,8 @@ private:
     int languageId_ = 0;
     bool noDeviceWarningOpen_ = false;
     bool bluetoothInterfacePresent_ = false;
+    bool ending_ = false;
+    int endChecksLeft_ = 0;
     std::unique_ptr<QTimer> bluetoothWatch_;
     ComboBox comboLanguage_;
     Button minButton_, exitButton_;

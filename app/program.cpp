@@ -9,7 +9,10 @@
 #include "app/main_wnd.h"
 #include "app/program_help.h"
 #include "app/quit_signals.h"
+#include "app/talvorectl_requests.h"
 #include "link/program_messages.h"
+#include "macro/store_file.h"
+#include "page/page_operations.h"
 #include "sys/folders.h"
 #include "sys/program_layout.h"
 #include "sys/single_instance.h"
@@ -35,8 +38,18 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
     const QString programFolder = GetProgramFolder();
     UiApplication::SetSkinFolder(ResourceFolderOf(programFolder));
 
+    // While this program runs it is the only writer of its data folder's stores: talvorectl
+    // sees the lock and hands its changes to it. A command that is writing now is waited for.
+    const NativePath dataFolder(DataFolderOf(programFolder));
+    auto presence = std::make_unique<StoreFolderLock>(dataFolder, StoreFolderLock::Mode::Exclusive);
+    if (presence->GetState() == StoreFolderLock::State::Busy) {
+        qCWarning(lcProgram).noquote()
+            << "another program keeps" << dataFolder.Display() << "locked: nothing is saved";
+    }
+
     PagePlatform platform;
     platform.programFolder = programFolder;
+    platform.soleWriter = presence->GetState() != StoreFolderLock::State::Busy;
     platform.bluetoothPresentAtStart = options.bluetoothPresent;
     platform.makeGattBackend = options.makeGattBackend;
     platform.wait = [](int milliseconds) {
@@ -54,6 +67,7 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         window.SetDeviceAccessDiagnosis(options.diagnoseDeviceAccess);
         QObject::connect(&instance, &SingleInstance::SecondStart,
                          [&window] { window.PostMessage(program_messages::kOpenInstance); });
+
         // Created hidden; the first connected-state message shows it when a mouse is there.
         if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {
             return 0;
@@ -62,10 +76,21 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         if (options.onMainWindowCreated) {
             options.onMainWindowCreated(window);
         }
+        const RequestTarget requests{
+            dataFolder, [&window]() -> PageOperations* {
+                return window.Ending() || !window.IsWindow() ? nullptr : window.Page().Operations();
+            }};
+        instance.SetRequestHandler(
+            [&requests](const InstanceRequest& request, const SingleInstance::Accept& accept) {
+                return AnswerTalvorectl(request, accept, requests);
+            });
         // A signal to end takes the way the tray's Exit takes.
-        QuitSignals quitSignals([&window](int) { window.Destroy(); });
+        QuitSignals quitSignals([&window](int) { window.EndProgram(); });
         qCInfo(lcProgram) << "running";
         app.MessageLoop();
+        instance.SetRequestHandler({});
     }
+    // The last save is done: talvorectl may write the stores itself from now on.
+    presence.reset();
     return 0;
 }

@@ -14,6 +14,7 @@ build=${TALVORE_BUILD_DIR:-$src/build}
 starts=${TALVORE_BENCH_STARTS:-11}
 repetitions=${TALVORE_BENCH_REPETITIONS:-5}
 
+scripts/install-deps.sh program checks
 if ! command -v xvfb-run >/dev/null 2>&1; then
     echo "xvfb-run is missing (package xvfb): the start-up figures need an X server" >&2
     exit 1
@@ -25,6 +26,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
         launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
     fi
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}"
+else
+    # scripts/run.sh leaves build/ configured without the benchmarks.
+    cmake -S . -B "$build" -DTALVORE_BUILD_BENCH=ON >/dev/null
 fi
 cmake --build "$build" -j2 --target talvore talvore-demo talvorectl demo_talvorectl \
     data_core_bench apply_bench ui_layout_bench ui_latency_probe startup_steps first_window \

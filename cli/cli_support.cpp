@@ -72,6 +72,9 @@ int FailWrite(CommandContext& context, const StoreWriteResult& result) {
 }
 
 int FailStore(CommandContext& context, const StoreLoad& load) {
+    if (load.condition == StoreCondition::Busy) {
+        return Fail(context, kExitBadInput, load.problem + QLatin1String("; nothing was changed"));
+    }
     return Fail(
         context, kExitBadInput,
         load.problem + QLatin1String("; nothing was changed (the program keeps such a file aside "
@@ -88,6 +91,7 @@ std::optional<int> ReadProfilesOnly(ProfileStore& store, CommandContext& context
     const StoreLoad load = store.ReadProfiles();
     switch (load.condition) {
         case StoreCondition::Unusable:
+        case StoreCondition::Busy:
             return FailStore(context, load);
         case StoreCondition::Partial:
             WarnPartialStore(context, load);
@@ -99,24 +103,6 @@ std::optional<int> ReadProfilesOnly(ProfileStore& store, CommandContext& context
             break;
     }
     return std::nullopt;
-}
-
-QString DescribeImportError(ImportError error, const NativePath& path, const char* what) {
-    switch (error) {
-        case ImportError::CannotOpen:
-            return QStringLiteral("cannot read %1").arg(path.Display());
-        case ImportError::TooShort:
-            return QStringLiteral("%1 is shorter than one %2")
-                .arg(path.Display(), QLatin1String(what));
-        case ImportError::NotRegular:
-            return DescribeFileError(FileError::NotRegular, path);
-        case ImportError::CannotSave:
-            return QStringLiteral("the %1 store could not be written; nothing was changed")
-                .arg(QLatin1String(what));
-        case ImportError::None:
-            break;
-    }
-    return {};
 }
 
 QString ListedName(const QString& name) {

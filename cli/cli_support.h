@@ -44,7 +44,8 @@ int Fail(CommandContext& context, int exitCode, const QString& message);
 int UsageError(CommandContext& context, const char* usage);
 // Exit 2 for a store that could not be written; nothing was changed.
 int FailWrite(CommandContext& context, const StoreWriteResult& result);
-// Exit 2 for a store file that is there but cannot be used; nothing was changed.
+// Exit 2 for a store file that is there but cannot be used, or that another writer kept locked;
+// nothing was changed.
 int FailStore(CommandContext& context, const StoreLoad& load);
 // A warning on the error stream for a store whose damaged tail was left out.
 void WarnPartialStore(CommandContext& context, const StoreLoad& load);
@@ -53,8 +54,6 @@ void WarnPartialStore(CommandContext& context, const StoreLoad& load);
 // profile the program would start with, which is not written. Nothing: go on with `store`.
 std::optional<int> ReadProfilesOnly(ProfileStore& store, CommandContext& context);
 
-// Why an import file was refused, for the error stream.
-QString DescribeImportError(ImportError error, const NativePath& path, const char* what);
-
-// A name from a file, printable on one line of a listing (control characters escaped).
+// A name from a file, printable on one line of a listing (control characters, line separators and
+// the controls that change the reading direction escaped).
 QString ListedName(const QString& name);

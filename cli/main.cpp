@@ -1,11 +1,30 @@
 // talvorectl: profiles, macros and reports of the TALVORE mouse from the command line.
+#include <cerrno>
+#include <cstring>
+
 #include <QCoreApplication>
 
 #include "cli/command.h"
 #include "cli/manual.h"
 #include "sys/folders.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+// Output that never reached its reader (a full disk, /dev/full, a closed pipe) is a failure, not
+// a success: the last flush and the close are checked.
+int FinishOutput(int exitCode) {
+    const bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    const int error = errno;
+    const bool closed = std::fclose(stdout) == 0;
+    if (written && closed) {
+        return exitCode;
+    }
+    PrintLine(stderr, QStringLiteral("talvorectl: the output could not be written: %1")
+                          .arg(QString::fromLocal8Bit(std::strerror(written ? errno : error))));
+    return exitCode == kExitOk ? kExitBadInput : exitCode;
+}
+
+int Run(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || args.front() == QLatin1String("--help") ||
@@ -37,4 +56,10 @@ int main(int argc, char** argv) {
         context.rawArgs.append(QByteArray(argv[i]));
     }
     return command->run(args, context);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return FinishOutput(Run(argc, argv));
 }

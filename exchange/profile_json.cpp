@@ -12,6 +12,7 @@
 #include "macro/macro_binding.h"
 #include "protocol/report_tables.h"
 #include "protocol/utf16_field.h"
+#include "sys/printable_text.h"
 
 namespace {
 
@@ -518,6 +519,23 @@ bool ApplyOtherBytes(const QJsonValue& value, ProfileRecord& record, QString& er
     return true;
 }
 
+// JSON keeps these characters as they are; written as \uXXXX they can no longer split a line of
+// the output or reverse how a name reads on a terminal. (Outside strings JSON is plain ASCII.)
+QByteArray EscapeLineLayout(const QByteArray& json) {
+    const QString text = QString::fromUtf8(json);
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (ChangesLineLayout(c.unicode())) {
+            out += QStringLiteral("\\u") +
+                   QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    return out.toUtf8();
+}
+
 }  // namespace
 
 QByteArray ProfileToJson(const ProfileRecord& record) {
@@ -526,7 +544,7 @@ QByteArray ProfileToJson(const ProfileRecord& record) {
     NamedReader reader(*base, false);
     reader.Read(json);  // our own output of any record always reads back unchecked
     json.insert(kOtherBytes, OtherBytes(*base, record));
-    return QJsonDocument(json).toJson(QJsonDocument::Indented);
+    return EscapeLineLayout(QJsonDocument(json).toJson(QJsonDocument::Indented));
 }
 
 ProfileJsonRead ProfileFromJson(const QByteArray& json) {

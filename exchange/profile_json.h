@@ -20,7 +20,8 @@
 // about 700 KB); a larger file is refused without being read.
 inline constexpr qint64 kMaxProfileJsonBytes = 4 << 20;
 
-// Indented JSON, ending in a newline; the same record always gives the same text.
+// Indented JSON, ending in a newline; the same record always gives the same text. Line and
+// paragraph separators and the bidirectional controls in names are written as \uXXXX.
 QByteArray ProfileToJson(const ProfileRecord& record);
 
 struct ProfileJsonRead {

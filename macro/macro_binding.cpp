@@ -54,6 +54,16 @@ bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store) {
     return considered;
 }
 
+int MacroButtonCount(const ProfileRecord& record) {
+    int count = 0;
+    for (const ProfileSlot& slot : record.slots) {
+        for (const ButtonEntry& entry : slot.buttons) {
+            count += entry.functionCode == kFunctionMacro ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 int ImportProfileMacros(ProfileRecord& record, MacroStore& store) {
     int added = 0;
     for (ProfileSlot& slot : record.slots) {

@@ -23,6 +23,9 @@ int UsableActionCount(const ButtonEntry& entry);
 // Returns whether the record had such an entry.
 bool ReconcileMacroEntries(ProfileRecord& record, const MacroStore& store);
 
+// The number of macros ImportProfileMacros would add for the record.
+int MacroButtonCount(const ProfileRecord& record);
+
 // Adds one store record for every macro entry of an imported profile (all slots, all entries),
 // named uniquely, and points the entry's name and index at it. Does not save the store.
 // Returns the number of macros added.

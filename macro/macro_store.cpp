@@ -1,5 +1,7 @@
 #include "macro/macro_store.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -32,6 +34,20 @@ NativePath MacroStore::Folder() const {
 
 StoreLoad MacroStore::Load() {
     StoreFolderLock lock(Folder(), StoreFolderLock::Mode::Shared);
+    if (lock.GetState() == StoreFolderLock::State::Busy) {
+        records_.clear();
+        return BusyStoreLoad(Folder(), NativePath(FilePath()));
+    }
+    return LoadLocked();
+}
+
+StoreLoad MacroStore::ReadForChange() {
+    records_.clear();
+    auto lock = TakeStoreFolderForChange(Folder());
+    if (!lock) {
+        return BusyStoreLoad(Folder(), NativePath(FilePath()));
+    }
+    heldLock_ = std::move(lock);
     return LoadLocked();
 }
 
@@ -71,11 +87,13 @@ bool MacroStore::WriteContent(QIODevice& device) const {
 }
 
 StoreWriteResult MacroStore::Save() const {
-    StoreWriteResult result{FileError::Unwritable, NativePath(FilePath())};
-    if (!blocked_) {
-        result = CommitStoreFiles(
-            Folder(),
-            {{kMacroStoreFileName, [this](QIODevice& file) { return WriteContent(file); }}});
+    StoreWriteResult result{forbidden_ ? FileError::Busy : FileError::Unwritable,
+                            NativePath(FilePath())};
+    if (!SavesBlocked()) {
+        const std::vector<StoreFileContent> files{
+            {kMacroStoreFileName, [this](QIODevice& file) { return WriteContent(file); }}};
+        result =
+            heldLock_ ? CommitStoreFiles(*heldLock_, files) : CommitStoreFiles(Folder(), files);
     }
     if (result.Ok()) {
         dirty_ = false;
@@ -158,14 +176,31 @@ void MacroStore::UpdateActions(MacroRecord& record, const MacroAction* actions, 
 }
 
 ImportResult MacroStore::Import(const NativePath& path) {
-    ImportResult result;
     QByteArray bytes;
+    if (ImportResult read = ReadMacroFile(path, bytes); !read.Ok()) {
+        return read;
+    }
+    return ImportBytes(bytes);
+}
+
+ImportResult MacroStore::ReadMacroFile(const NativePath& path, QByteArray& bytes) {
+    ImportResult result;
     if (const FileError error = ReadFileStart(path, kRecordSize, bytes); error != FileError::None) {
         result.error = ImportErrorOf(error);
-        return result;
+    } else if (bytes.isEmpty()) {
+        result.error = ImportError::TooShort;
     }
+    return result;
+}
+
+ImportResult MacroStore::ImportBytes(const QByteArray& bytes) {
+    ImportResult result;
     if (bytes.isEmpty()) {
         result.error = ImportError::TooShort;
+        return result;
+    }
+    if (!RoomFor(1)) {
+        result.error = ImportError::StoreFull;
         return result;
     }
     auto record = RecordFromBytes(bytes.constData(), bytes.size());
@@ -177,9 +212,10 @@ ImportResult MacroStore::Import(const NativePath& path) {
     const int count = Count();
     const bool wasDirty = dirty_;
     records_.push_back(std::move(record));
-    if (!Save()) {
+    if (StoreWriteResult saved = Save(); !saved) {
         UndoAppends(count, wasDirty);
         result.error = ImportError::CannotSave;
+        result.failure = std::move(saved);
         return result;
     }
     result.index = Count() - 1;
@@ -201,6 +237,28 @@ StoreWriteResult MacroStore::Export(int index, const NativePath& path) const {
 
 int UsableActionCount(const MacroRecord& record) {
     return std::clamp(record.actionCount, 0, kMacroMaxActions);
+}
+
+std::shared_ptr<const StoreFolderLock> TakeStoreFolderForChange(const NativePath& folder) {
+    if (!MakeFolders(folder)) {
+        return nullptr;
+    }
+    auto lock = std::make_shared<StoreFolderLock>(folder, StoreFolderLock::Mode::Exclusive);
+    if (!lock->Held() || !RecoverStoreFolder(*lock)) {
+        return nullptr;
+    }
+    return lock;
+}
+
+StoreLoad BusyStoreLoad(const NativePath& folder, const NativePath& file) {
+    StoreLoad load;
+    load.condition = StoreCondition::Busy;
+    load.path = file;
+    struct stat info {};
+    load.problem = ::stat(folder.CStr(), &info) == 0 && S_ISDIR(info.st_mode)
+                       ? DescribeFileError(FileError::Busy, folder)
+                       : DescribeFileError(FileError::Unwritable, folder);
+    return load;
 }
 
 ImportError ImportErrorOf(FileError error) {

@@ -16,8 +16,9 @@ namespace {
 
 constexpr char kCommitFileName[] = ".commit";
 constexpr char kNewSuffix[] = ".new";
-constexpr auto kLockWait = std::chrono::seconds(10);
 constexpr auto kLockRetry = std::chrono::milliseconds(5);
+// Temporary files of the writers before their names carried a process id.
+constexpr char kOldTemporaryMarker[] = ".tmp-";
 
 const QByteArray kStoreNames[] = {kProfileStoreFileName, kMacroStoreFileName};
 
@@ -30,8 +31,14 @@ bool Exists(const NativePath& path) {
     return ::lstat(path.CStr(), &info) == 0;
 }
 
-NativePath NewFileOf(const NativePath& folder, const QByteArray& name) {
-    return folder.Child(name + kNewSuffix);
+// Where a store file is written: the file itself, or the one its link leads to.
+NativePath TargetOf(const NativePath& folder, const QByteArray& name) {
+    return WriteTarget(folder.Child(name));
+}
+
+// A commit's new file lies beside the file it replaces, so that the rename stays in one folder.
+NativePath NewFileBeside(const NativePath& target) {
+    return NativePath::FromBytes(target.Bytes() + kNewSuffix);
 }
 
 // The store names a decided commit lists; empty when there is none.
@@ -49,16 +56,16 @@ std::vector<QByteArray> DecidedNames(const NativePath& folder) {
     return names;
 }
 
-// Renames every listed "<name>.new" that is still there over its store file.
-bool CompleteCommit(const NativePath& folder, const std::vector<QByteArray>& names) {
+// Renames every "<target>.new" that is still there over its target.
+bool CompleteCommit(const NativePath& folder, const std::vector<NativePath>& targets) {
     bool complete = true;
-    for (const QByteArray& name : names) {
-        const NativePath fresh = NewFileOf(folder, name);
-        if (Exists(fresh) && ::rename(fresh.CStr(), folder.Child(name).CStr()) != 0) {
+    for (const NativePath& target : targets) {
+        const NativePath fresh = NewFileBeside(target);
+        if (Exists(fresh) && ::rename(fresh.CStr(), target.CStr()) != 0) {
             complete = false;
         }
+        SyncFolder(target.Folder());
     }
-    SyncFolder(folder);
     if (complete) {
         ::unlink(folder.Child(kCommitFileName).CStr());
         SyncFolder(folder);
@@ -66,15 +73,14 @@ bool CompleteCommit(const NativePath& folder, const std::vector<QByteArray>& nam
     return complete;
 }
 
-// Removes what no decided commit needs: "<store>.new" files and temporary files of killed writes.
-void RemoveLeftovers(const NativePath& folder) {
+// Removes every temporary file of the given names in the folder: only for a holder of the
+// exclusive lock, under which nobody else writes there.
+void RemoveTemporaryFiles(const NativePath& folder, const std::vector<QByteArray>& names) {
     std::vector<QByteArray> prefixes;
-    for (const QByteArray& name : kStoreNames) {
-        ::unlink(NewFileOf(folder, name).CStr());
+    for (const QByteArray& name : names) {
         prefixes.push_back(TemporaryFilePrefix(name));
-        prefixes.push_back(TemporaryFilePrefix(name + kNewSuffix));
+        prefixes.push_back('.' + name + kOldTemporaryMarker);
     }
-    prefixes.push_back(TemporaryFilePrefix(kCommitFileName));
     DIR* dir = ::opendir(folder.CStr());
     if (dir == nullptr) {
         return;
@@ -95,17 +101,88 @@ void RemoveLeftovers(const NativePath& folder) {
     }
 }
 
+// Removes what no decided commit needs: "<store>.new" files and temporary files of killed writes,
+// in the store folder and beside the files its links lead to.
+void RemoveLeftovers(const NativePath& folder) {
+    std::vector<QByteArray> names;
+    for (const QByteArray& name : kStoreNames) {
+        const NativePath target = TargetOf(folder, name);
+        ::unlink(NewFileBeside(target).CStr());
+        ::unlink(folder.Child(name + kNewSuffix).CStr());
+        names.push_back(name);
+        names.push_back(name + kNewSuffix);
+        if (!(target.Folder() == folder)) {
+            // A folder of the user's: only files of writers that are gone.
+            RemoveDeadTemporaryFiles(target.Folder(), target.FileName());
+            RemoveDeadTemporaryFiles(target.Folder(), target.FileName() + kNewSuffix);
+        }
+    }
+    names.push_back(kCommitFileName);
+    RemoveTemporaryFiles(folder, names);
+}
+
 // Recovery for a holder of the exclusive lock.
 bool RecoverLocked(const NativePath& folder) {
     const std::vector<QByteArray> decided = DecidedNames(folder);
-    if (!decided.empty() && !CompleteCommit(folder, decided)) {
-        return false;
-    }
-    if (decided.empty()) {
+    if (!decided.empty()) {
+        std::vector<NativePath> targets;
+        for (const QByteArray& name : decided) {
+            targets.push_back(TargetOf(folder, name));
+        }
+        if (!CompleteCommit(folder, targets)) {
+            return false;
+        }
+    } else {
         ::unlink(folder.Child(kCommitFileName).CStr());  // an empty or foreign list decides nothing
     }
     RemoveLeftovers(folder);
     return true;
+}
+
+StoreWriteResult CommitLocked(const NativePath& folder,
+                              const std::vector<StoreFileContent>& files) {
+    if (!RecoverLocked(folder)) {
+        return {FileError::Unwritable, folder};
+    }
+    // Each file's target is found once; the new file and the rename go there.
+    std::vector<NativePath> targets;
+    for (const StoreFileContent& file : files) {
+        const NativePath target = TargetOf(folder, file.name);
+        struct stat info {};
+        if (::stat(target.CStr(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            return {FileError::NotRegular, folder.Child(file.name)};
+        }
+        if (!MayReplace(target)) {
+            return {FileError::ReadOnly, folder.Child(file.name)};
+        }
+        targets.push_back(target);
+    }
+    if (files.size() == 1) {
+        return {WriteFileAtomically(targets.front(), files.front().write),
+                folder.Child(files.front().name)};
+    }
+
+    QByteArray list;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const NativePath fresh = NewFileBeside(targets[i]);
+        if (const FileError error = WriteFileAtomically(fresh, files[i].write, targets[i]);
+            error != FileError::None) {
+            RemoveLeftovers(folder);
+            return {error, folder.Child(files[i].name)};
+        }
+        list += files[i].name + '\n';
+    }
+    const NativePath commit = folder.Child(kCommitFileName);
+    if (!WriteFileWhole(commit,
+                        [&](QIODevice& device) { return WriteAll(device, list, list.size()); })) {
+        RemoveLeftovers(folder);
+        return {FileError::Unwritable, commit};
+    }
+    // Decided: should a rename fail now, the next writer or reader completes it.
+    if (!CompleteCommit(folder, targets)) {
+        return {FileError::Unwritable, folder};
+    }
+    return {};
 }
 
 }  // namespace
@@ -118,22 +195,27 @@ bool WriteFileWhole(const NativePath& path, const std::function<bool(QIODevice&)
     return WriteFileAtomically(path, writeContent) == FileError::None;
 }
 
-StoreFolderLock::StoreFolderLock(const NativePath& folder, Mode mode) {
+StoreFolderLock::StoreFolderLock(const NativePath& folder, Mode mode,
+                                 std::chrono::milliseconds wait)
+    : folder_(folder), mode_(mode) {
     // The folder itself carries the lock, so that taking it never creates a file.
     const int fd = ::open(folder.CStr(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
+        state_ = State::Missing;
         return;
     }
     const int operation = mode == Mode::Exclusive ? LOCK_EX : LOCK_SH;
-    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     for (;;) {
         if (::flock(fd, operation | LOCK_NB) == 0) {
             fd_ = fd;
+            state_ = State::Held;
             return;
         }
         if ((errno != EWOULDBLOCK && errno != EINTR) ||
-            std::chrono::steady_clock::now() > deadline) {
+            std::chrono::steady_clock::now() >= deadline) {
             ::close(fd);
+            state_ = State::Busy;
             return;
         }
         std::this_thread::sleep_for(kLockRetry);
@@ -152,39 +234,20 @@ StoreWriteResult CommitStoreFiles(const NativePath& folder,
         return {FileError::Unwritable, folder};
     }
     StoreFolderLock lock(folder, StoreFolderLock::Mode::Exclusive);
-    if (!lock.Held() || !RecoverLocked(folder)) {
-        return {FileError::Unwritable, folder};
+    if (!lock.Held()) {
+        return {lock.GetState() == StoreFolderLock::State::Busy ? FileError::Busy
+                                                                : FileError::Unwritable,
+                folder};
     }
-    if (files.size() == 1) {
-        const NativePath path = folder.Child(files.front().name);
-        return {WriteFileAtomically(path, files.front().write), path};
-    }
+    return CommitLocked(folder, files);
+}
 
-    QByteArray list;
-    for (const StoreFileContent& file : files) {
-        const NativePath fresh = NewFileOf(folder, file.name);
-        if (const FileError error = WriteFileAtomically(fresh, file.write);
-            error != FileError::None) {
-            RemoveLeftovers(folder);
-            return {error, folder.Child(file.name)};
-        }
-        list += file.name + '\n';
+StoreWriteResult CommitStoreFiles(const StoreFolderLock& held,
+                                  const std::vector<StoreFileContent>& files) {
+    if (!held.Held() || held.GetMode() != StoreFolderLock::Mode::Exclusive) {
+        return {FileError::Busy, held.Folder()};
     }
-    const NativePath commit = folder.Child(kCommitFileName);
-    if (!WriteFileWhole(commit,
-                        [&](QIODevice& device) { return WriteAll(device, list, list.size()); })) {
-        RemoveLeftovers(folder);
-        return {FileError::Unwritable, commit};
-    }
-    // Decided: should a rename fail now, the next writer or reader completes it.
-    std::vector<QByteArray> names;
-    for (const StoreFileContent& file : files) {
-        names.push_back(file.name);
-    }
-    if (!CompleteCommit(folder, names)) {
-        return {FileError::Unwritable, folder};
-    }
-    return {};
+    return CommitLocked(held.Folder(), files);
 }
 
 void RecoverStoreFolder(const NativePath& folder) {
@@ -198,9 +261,15 @@ void RecoverStoreFolder(const NativePath& folder) {
     }
 }
 
+bool RecoverStoreFolder(const StoreFolderLock& held) {
+    return held.Held() && held.GetMode() == StoreFolderLock::Mode::Exclusive &&
+           RecoverLocked(held.Folder());
+}
+
 bool IsStoreFile(const NativePath& folder, const NativePath& path) {
     for (const QByteArray& name : kStoreNames) {
-        if (SameFile(path, folder.Child(name)) || SameFile(path, NewFileOf(folder, name))) {
+        if (SameFile(path, folder.Child(name)) || SameFile(path, folder.Child(name + kNewSuffix)) ||
+            SameFile(path, NewFileBeside(TargetOf(folder, name)))) {
             return true;
         }
     }
@@ -219,8 +288,9 @@ bool IsStoreFile(const NativePath& folder, const NativePath& path) {
 
 NativePath StoreFileToRead(const NativePath& folder, const QByteArray& name) {
     for (const QByteArray& decided : DecidedNames(folder)) {
-        if (decided == name && Exists(NewFileOf(folder, name))) {
-            return NewFileOf(folder, name);
+        const NativePath fresh = NewFileBeside(TargetOf(folder, name));
+        if (decided == name && Exists(fresh)) {
+            return fresh;
         }
     }
     return folder.Child(name);

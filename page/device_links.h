@@ -35,6 +35,9 @@ struct PagePlatform {
     std::function<std::unique_ptr<ResumeWatcher>(std::function<void()> onResume)> watchResume;
     // Opens the desktop's mouse settings, false when there are none; null: the installed one.
     std::function<bool()> openMouseSettings;
+    // False when another program held the data folder through the whole wait at the start: this
+    // one then never writes the stores (and says so).
+    bool soleWriter = true;
 };
 
 class DeviceLinks final : public ProfileSource, public ApplyObserver, public CurrentProfileAccess {

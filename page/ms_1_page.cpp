@@ -7,6 +7,7 @@
 #include "macro/us_keyboard_layout.h"
 #include "page/color_swatches.h"
 #include "page/function_codes.h"
+#include "page/page_operations.h"
 #include "page/page_window_services.h"
 #include "page/profile_list.h"
 #include "sys/clock.h"
@@ -81,6 +82,7 @@ void CMS_1_Page::Init() {
     profiles_ = std::make_unique<ProfileList>(
         store_, *window_, controls_.listProfile,
         ProfileList::PageHooks{[this] { RefreshPage(); }, [this] { PostApplyRequest(); }});
+    operations_ = std::make_unique<PageOperations>(store_, *profiles_);
     swatches_ = std::make_unique<ColorSwatches>(store_, *window_, [this] { PostApplyRequest(); });
     links_ = std::make_unique<DeviceLinks>(store_, deviceView_, *windowServices_, window_->Poster(),
                                            platform_);
@@ -91,6 +93,12 @@ void CMS_1_Page::Teardown() {
     if (links_) {
         links_->Stop();
     }
+}
+
+bool CMS_1_Page::SaveProfilesNow() {
+    // An empty list before the load must never replace pro.data.
+    const bool loaded = store_.WithLock([](ProfileStore& s) { return s.Current() != nullptr; });
+    return loaded && store_.SaveProfiles();
 }
 
 StoreStartReport CMS_1_Page::LoadProfiles() {

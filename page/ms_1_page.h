@@ -20,6 +20,7 @@
 #include "ui/notify_pump.h"
 
 class ColorSwatches;
+class PageOperations;
 class PageWindowServices;
 class ProfileList;
 class WindowImplBase;
@@ -41,6 +42,8 @@ public:
     StoreStartReport LoadProfiles();
     // Stops the worker before the driver libraries are closed and unloaded.
     void Teardown();
+    // Writes the profiles now, before anything else happens (nothing before they are loaded).
+    bool SaveProfilesNow();
 
     // From the main window's message handling (UI thread).
     void OnReceiverEvent(uint32_t code);
@@ -65,6 +68,8 @@ public:
     DeviceLinks* Links() { return links_.get(); }
     const HookTable* Hooks() const { return hooks_; }
     ButtonAssignment& Buttons() { return buttons_; }
+    // What other programs may ask of the page; null before Init.
+    PageOperations* Operations() { return operations_.get(); }
     // What the battery panel shows, for the tray.
     BatteryDisplay& Battery() { return battery_; }
 
@@ -97,6 +102,7 @@ private:
     PageDeviceView deviceView_;
     std::unique_ptr<PageWindowServices> windowServices_;
     std::unique_ptr<ProfileList> profiles_;
+    std::unique_ptr<PageOperations> operations_;
     std::unique_ptr<ColorSwatches> swatches_;
     std::unique_ptr<DeviceLinks> links_;
 };

@@ -45,6 +45,10 @@ void ProfileList::Select(int index) {
 }
 
 void ProfileList::Add() {
+    if (!store_.RoomForProfiles(1)) {
+        Warn(QLatin1String(kStoreFullTextKey), false);
+        return;
+    }
     const std::optional<QString> name = AskName(QStringLiteral("profile_name_1_text"));
     if (!name) {
         return;
@@ -114,17 +118,38 @@ void ProfileList::Import() {
     if (path.isEmpty()) {
         return;
     }
-    const ImportResult result = store_.ImportProfile(path);
-    if (!result.Ok()) {
-        // A good file whose profile could not be stored is told apart from a file that is no
-        // profile.
-        Warn(QLatin1String(result.error == ImportError::CannotSave ? kImportNotSavedTextKey
-                                                                   : kImportFailedTextKey),
-             false);
-        return;
+    const ImportResult result = ImportFile(path);
+    // A good file whose profile could not be stored is told apart from a file that is no profile.
+    switch (result.error) {
+        case ImportError::None:
+            break;
+        case ImportError::CannotSave:
+            Warn(QLatin1String(kImportNotSavedTextKey), false);
+            break;
+        case ImportError::StoreFull:
+            Warn(QLatin1String(kStoreFullTextKey), false);
+            break;
+        default:
+            Warn(QLatin1String(kImportFailedTextKey), false);
+            break;
     }
-    list_.AddLabel(result.name, kRowHeight);
-    list_.Select(result.index, TakeFocus::kNo, Notify::kYes);
+}
+
+ImportResult ProfileList::ImportFile(const NativePath& path) {
+    auto record = std::make_unique<ProfileRecord>();
+    if (ImportResult read = ProfileStore::ReadProfileFile(path, *record); !read.Ok()) {
+        return read;
+    }
+    return ImportRecord(std::move(record));
+}
+
+ImportResult ProfileList::ImportRecord(std::unique_ptr<ProfileRecord> record) {
+    const ImportResult result = store_.ImportProfileRecord(std::move(record));
+    if (result.Ok()) {
+        list_.AddLabel(result.name, kRowHeight);
+        list_.Select(result.index, TakeFocus::kNo, Notify::kYes);
+    }
+    return result;
 }
 
 void ProfileList::Export() {

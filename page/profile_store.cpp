@@ -33,20 +33,33 @@ StoreStartReport ProfileStore::LoadProfiles() {
     std::lock_guard lock(mutex_);
     StoreStartReport report;
     forceFullApply_ = true;
-    RecoverStoreFolder(Folder());
     StoreLoad profiles;
     StoreLoad macros;
     {
-        // One lock over both reads: they see the same commit.
-        StoreFolderLock folderLock(Folder(), StoreFolderLock::Mode::Shared);
-        profiles = ReadProfilesLocked();
-        macros = macros_.LoadLocked();
+        // One lock over the completion of an interrupted commit and both reads: they see the
+        // same commit.
+        StoreFolderLock folderLock(Folder(), StoreFolderLock::Mode::Exclusive);
+        if (folderLock.GetState() == StoreFolderLock::State::Busy) {
+            profiles_.clear();
+            current_ = nullptr;
+            profiles = BusyStoreLoad(Folder(), NativePath(FilePath()));
+            macros = BusyStoreLoad(Folder(), NativePath(macros_.FilePath()));
+        } else {
+            RecoverStoreFolder(folderLock);
+            profiles = ReadProfilesLocked();
+            macros = macros_.LoadLocked();
+        }
     }
     savesBlocked_ = false;
-    if (!profiles.Writable()) {
+    if (profiles.condition == StoreCondition::Busy) {
+        // Nothing was read, so nothing may be written: the stores on the disk stay as they are.
+        savesBlocked_ = true;
+        macros_.BlockSaves();
+        report.saveFailed = true;
+    } else if (!profiles.Writable()) {
         KeepAsideOrBlock(profiles.path, savesBlocked_, report);
     }
-    if (!macros.Writable()) {
+    if (macros.condition != StoreCondition::Busy && !macros.Writable()) {
         bool macrosBlocked = false;
         KeepAsideOrBlock(macros.path, macrosBlocked, report);
         if (macrosBlocked) {
@@ -78,7 +91,41 @@ void ProfileStore::KeepAsideOrBlock(const NativePath& path, bool& blocked,
 StoreLoad ProfileStore::ReadProfiles() {
     std::lock_guard lock(mutex_);
     StoreFolderLock folderLock(Folder(), StoreFolderLock::Mode::Shared);
+    if (folderLock.GetState() == StoreFolderLock::State::Busy) {
+        profiles_.clear();
+        current_ = nullptr;
+        selectedIndex_ = 0;
+        return BusyStoreLoad(Folder(), NativePath(FilePath()));
+    }
     return ReadProfilesLocked();
+}
+
+ProfileStore::Loads ProfileStore::ReadForChange() {
+    std::lock_guard lock(mutex_);
+    auto folderLock = TakeStoreFolderForChange(Folder());
+    if (!folderLock) {
+        profiles_.clear();
+        current_ = nullptr;
+        selectedIndex_ = 0;
+        return {BusyStoreLoad(Folder(), NativePath(FilePath())),
+                BusyStoreLoad(Folder(), NativePath(macros_.FilePath()))};
+    }
+    Loads loads{ReadProfilesLocked(), macros_.LoadLocked()};
+    heldLock_ = folderLock;
+    macros_.KeepToLock(std::move(folderLock));
+    return loads;
+}
+
+void ProfileStore::EndChange() {
+    std::lock_guard lock(mutex_);
+    heldLock_.reset();
+    macros_.EndChange();
+}
+
+void ProfileStore::ForbidSaves() {
+    std::lock_guard lock(mutex_);
+    savesForbidden_ = true;
+    macros_.ForbidSaves();
 }
 
 StoreLoad ProfileStore::ReadProfilesLocked() {
@@ -147,19 +194,22 @@ StoreWriteResult ProfileStore::SaveProfiles() const {
 
 StoreWriteResult ProfileStore::CommitStores(bool withMacros) const {
     std::unique_lock lock(mutex_);
-    StoreWriteResult result{FileError::Unwritable, NativePath(FilePath())};
+    StoreWriteResult result{savesForbidden_ ? FileError::Busy : FileError::Unwritable,
+                            NativePath(FilePath())};
     const auto onFailed = onSaveFailed_;
-    if (savesBlocked_ || (withMacros && macros_.SavesBlocked())) {
+    if (savesBlocked_ || savesForbidden_ || (withMacros && macros_.SavesBlocked())) {
         if (onFailed) {
             onFailed(result);
         }
         return result;
     }
+    const auto commit = [this, held = heldLock_](const std::vector<StoreFileContent>& files) {
+        return held ? CommitStoreFiles(*held, files) : CommitStoreFiles(Folder(), files);
+    };
     std::unique_lock writing(writeMutex_);
     if (withMacros) {
         // An import's two files are written under the lock until both are in place.
-        result = CommitStoreFiles(
-            Folder(),
+        result = commit(
             {{kProfileStoreFileName, [this](QIODevice& f) { return WriteContent(f); }},
              {kMacroStoreFileName, [this](QIODevice& f) { return macros_.WriteContent(f); }}});
         if (result.Ok()) {
@@ -174,9 +224,9 @@ StoreWriteResult ProfileStore::CommitStores(bool withMacros) const {
         const bool takenWhole = WriteContent(buffer);
         lock.unlock();
         if (takenWhole) {
-            result = CommitStoreFiles(Folder(), {{kProfileStoreFileName, [&content](QIODevice& f) {
-                                                      return f.write(content) == content.size();
-                                                  }}});
+            result = commit({{kProfileStoreFileName, [&content](QIODevice& f) {
+                                  return f.write(content) == content.size();
+                              }}});
         }
     }
     writing.unlock();
@@ -198,6 +248,11 @@ ProfileRecord& ProfileStore::AddDefaultProfile() {
         texts_.Text(QStringLiteral("add_profile_text")) + QString::number(profiles_.size() + 1);
     profiles_.push_back(CreateBlankRecord(UniqueProfileName(wanted)));
     return *profiles_.back();
+}
+
+bool ProfileStore::RoomForProfiles(int more) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(profiles_.size()) + more <= kMaxProfileCount;
 }
 
 bool ProfileStore::ProfileNameExists(const QString& name) const {
@@ -317,6 +372,11 @@ ImportResult ProfileStore::ImportProfile(const NativePath& path) {
 ImportResult ProfileStore::ImportProfileRecord(std::unique_ptr<ProfileRecord> record) {
     std::lock_guard lock(mutex_);
     ImportResult result;
+    // A store larger than its readers accept would be refused whole at the next reading.
+    if (!RoomForProfiles(1) || !macros_.RoomFor(MacroButtonCount(*record))) {
+        result.error = ImportError::StoreFull;
+        return result;
+    }
     const QString stored = ProfileName(*record);
     // A name without its NUL is cut to the field; a taken one gets its "_n".
     if (FieldUnterminated(record->profileName) || ProfileNameExists(stored)) {
@@ -334,13 +394,14 @@ ImportResult ProfileStore::ImportProfileRecord(std::unique_ptr<ProfileRecord> re
     profiles_.push_back(std::move(record));
     Select(Count() - 1);
     // The profile and the macros its buttons name reach the disk together or not at all.
-    if (!CommitStores(withMacros)) {
+    if (StoreWriteResult saved = CommitStores(withMacros); !saved) {
         profiles_.pop_back();
         macros_.UndoAppends(macroCount, macrosDirty);
         selectedIndex_ = selected;
         current_ = current;
         forceFullApply_ = forceFull;
         result.error = ImportError::CannotSave;
+        result.failure = std::move(saved);
         return result;
     }
     result.name = name;

@@ -23,9 +23,9 @@
 class TextLookup;
 
 inline constexpr int kProfileNameMaxLength = kProfileNameUnits - 1;
-// No store of profiles grows this large (1,000 profiles); a larger file is refused, not read.
+// A larger file is refused, not read.
 inline constexpr qint64 kMaxProfileStoreBytes =
-    4 + 1000 * static_cast<qint64>(sizeof(ProfileRecord));
+    4 + kMaxProfileCount * static_cast<qint64>(sizeof(ProfileRecord));
 
 // What the program's start found in the data folder.
 struct StoreStartReport {
@@ -51,8 +51,21 @@ public:
     StoreStartReport LoadProfiles();
     // Reads pro.data only and never writes (readers such as talvorectl's listings). Without a
     // whole record (missing, empty or unusable file) the list is empty. A trailing partial record
-    // is left out; an index outside the list selects 0.
+    // is left out; an index outside the list selects 0. Busy (and an empty list) when another
+    // writer kept the folder locked for the whole wait.
     StoreLoad ReadProfiles();
+    // For a writer that changes the stores from what it reads (talvorectl): creates the folder,
+    // takes its exclusive lock, completes an interrupted commit and reads both stores; every
+    // commit until EndChange() keeps to that lock, so no other writer comes between the reading
+    // and the commit. Both loads are Busy (and nothing read) when the lock could not be had.
+    struct Loads {
+        StoreLoad profiles;
+        StoreLoad macros;
+    };
+    Loads ReadForChange();
+    void EndChange();
+    // Refuses every save of both stores for good: another program writes this data folder.
+    void ForbidSaves();
     // Rewrites pro.data whole. A failure is also passed to the save-failure handler. (It never
     // writes macro.data: the apply thread calls it while the macro editor may be changing the
     // macros on the window thread.)
@@ -63,6 +76,8 @@ public:
     // Appends a default profile named "<add_profile_text><count + 1>" (made unique). The
     // selection does not change.
     ProfileRecord& AddDefaultProfile();
+    // Whether `more` profiles can still be added without passing kMaxProfileCount.
+    bool RoomForProfiles(int more) const;
     bool ProfileNameExists(const QString& name) const;
     QString UniqueProfileName(const QString& wanted) const;
 
@@ -73,7 +88,8 @@ public:
     ProfileRecord* Current();
     // Makes the profile current and sets forceFullApply; false for an index outside the list.
     bool Select(int index);
-    // Appends a default profile with the given name (cut to 49 characters) and selects it.
+    // Appends a default profile with the given name (cut to 49 characters) and selects it. Only
+    // when RoomForProfiles(1).
     ProfileRecord& AppendProfile(const QString& name);
     // Removes a profile and selects the one now at its place, or the new last one. The last
     // remaining profile is never removed.
@@ -87,8 +103,9 @@ public:
     // a regular file, is refused.
     static ImportResult ReadProfileFile(const NativePath& path, ProfileRecord& record);
     // Adds a *.pro file as a new profile: a unique name, its macros brought into the macro store,
-    // appended and selected, and both stores written in one commit (window thread). A refused file,
-    // or a commit that fails (CannotSave), leaves the list, the macros and the files as they were.
+    // appended and selected, and both stores written in one commit (window thread). A refused
+    // file, a store that has no room for the profile or its macros (StoreFull), or a commit that
+    // fails (CannotSave), leaves the list, the macros and the files as they were.
     ImportResult ImportProfile(const NativePath& path);
     ImportResult ImportProfileRecord(std::unique_ptr<ProfileRecord> record);
 
@@ -122,6 +139,8 @@ private:
     const TextLookup& texts_;
     MacroStore macros_;
     std::function<void(const StoreWriteResult&)> onSaveFailed_;
+    // The folder's exclusive lock of a writer between ReadForChange and EndChange.
+    std::shared_ptr<const StoreFolderLock> heldLock_;
 
     mutable std::recursive_mutex mutex_;
     // Writers of the store files take turns under it. A writer takes it before it lets go of
@@ -132,5 +151,6 @@ private:
     uint32_t selectedIndex_ = 0;
     ProfileRecord* current_ = nullptr;
     bool savesBlocked_ = false;
+    bool savesForbidden_ = false;
     std::atomic<bool> forceFullApply_ = false;
 };

@@ -15,7 +15,7 @@ deb=$(ls "$PWD"/build-deb/talvore_*.deb)
 export DEBIAN_FRONTEND=noninteractive
 
 echo "== removing the build packages"
-mapfile -t build_packages < <(scripts/install-deps.sh --list)
+mapfile -t build_packages < <(scripts/install-deps.sh --list program checks)
 apt-get purge -y -qq --autoremove "${build_packages[@]}" >/dev/null
 echo "Qt packages left: $(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'libqt6*' 'qt6*' 2>/dev/null |
     awk '$1 == "ii" { printf "%s ", $2 }')"
@@ -27,6 +27,11 @@ for f in /usr/share/man/man1/talvore.1 /usr/share/man/man1/talvorectl.1 \
     /usr/share/bash-completion/completions/talvorectl /usr/share/zsh/vendor-completions/_talvorectl \
     /usr/share/fish/vendor_completions.d/talvorectl.fish; do
     dpkg -L talvore | grep -qx "$f" || { echo "the package lacks $f" >&2; exit 1; }
+done
+# Plugins no program links, which the package names by hand: the SVG images of the skin folder and
+# the Wayland platform.
+for plugin in imageformats/libqsvg.so 'platforms/libqwayland-*.so'; do
+    dpkg -S "*/qt6/plugins/$plugin" || { echo "no Qt plugin $plugin after installing the package" >&2; exit 1; }
 done
 
 echo "== talvorectl doctor"
@@ -43,7 +48,11 @@ grep -q "library      /usr/lib/talvore/Hook.so  loads" /tmp/doctor.txt
 echo "== talvore on a virtual display"
 apt-get install -y -qq --no-install-recommends xvfb xauth >/dev/null
 export QT_LOGGING_RULES="talvore.*.info=true"
-xvfb-run -a -s "-screen 0 1280x1024x24" timeout 20 talvore >/tmp/talvore.log 2>&1 || true
+# A runtime folder of its own, as a session has: the single-instance socket lives there, apart from
+# any talvore of another session on this machine.
+runtime=$(mktemp -d)
+XDG_RUNTIME_DIR=$runtime xvfb-run -a -s "-screen 0 1280x1024x24" timeout 20 talvore >/tmp/talvore.log 2>&1 || true
+rm -rf "$runtime"
 cat /tmp/talvore.log
 grep -q "talvore.program: running" /tmp/talvore.log
 if grep -q "not loaded\|layout error\|could not load the Qt platform plugin" /tmp/talvore.log; then

@@ -10,6 +10,7 @@
 #                                      fuzz/regressions/<name>/ once mended)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh program checks
 mode=${1:-regress}
 src=$PWD
 build=${TALVORE_FUZZ_BUILD_DIR:-$src/build-fuzz}

@@ -4,7 +4,7 @@
 #   sudo apt-get install ./build-deb/talvore_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh program packaging
 cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTALVORE_BUILD_TESTS=OFF -DTALVORE_BUILD_BENCH=OFF "$@" >/dev/null
 cmake --build build-deb

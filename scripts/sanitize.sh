@@ -5,6 +5,7 @@
 # Extra arguments go to ctest (e.g. -L unit, -R ApplyWorker).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh program checks
 kind=${1:-asan}
 shift || true
 case "$kind" in

@@ -25,20 +25,15 @@
 #include <QDir>
 #include <QFile>
 
-#include "macro/macro_binding.h"
 #include "page/profile_store.h"
 #include "protocol/utf16_field.h"
-#include "sys/text_lookup.h"
+#include "stress/store_checks.h"
 
 namespace {
 
-class Texts final : public TextLookup {
-public:
-    QString Text(const QString& key) const override {
-        return key == QLatin1String("add_profile_text") ? QStringLiteral("Profile")
-                                                        : QStringLiteral("Macro");
-    }
-};
+using stress::ImportedProfile;
+using stress::Problems;
+using stress::Texts;
 
 enum Operation { kImportProfile, kProgramImport, kImportMacro, kRenameAndSave, kOperationCount };
 
@@ -49,40 +44,27 @@ constexpr int kMaxProfiles = 12;
 const char* const kOperationNames[] = {"talvorectl import", "program import",
                                        "talvorectl import-macro", "rename and save"};
 
-// A profile whose buttons 4 and 5 carry the macros "PCopy" and "PPaste".
-std::unique_ptr<ProfileRecord> ImportedProfile() {
-    auto record = CreateBlankRecord(QStringLiteral("Imported"));
-    const char* names[] = {"PCopy", "PPaste"};
-    for (int i = 0; i < 2; ++i) {
-        MacroRecord macro{};
-        StringToField(macro.name, QLatin1String(names[i]));
-        macro.actionCount = 2;
-        macro.actions[0] = {static_cast<uint8_t>(0x06 + i), 1, 20};
-        macro.actions[1] = {static_cast<uint8_t>(0x06 + i), 2, 0};
-        BindMacroToButton(record->slots[0].buttons[4 + i], macro, 0, 0, 1);
-    }
-    return record;
-}
-
 // One operation, as a process of its own does it; the exit code says whether it went through.
 int RunOperation(Operation operation, const QString& dataFolder, const QString& macroFile) {
     Texts texts;
     ProfileStore store(dataFolder, texts);
     switch (operation) {
-        case kImportProfile:
-            if (!store.ReadProfiles().Writable() || !store.Macros().Load().Writable()) {
+        case kImportProfile: {
+            const ProfileStore::Loads loads = store.ReadForChange();
+            if (!loads.profiles.Writable() || !loads.macros.Writable()) {
                 return 2;
             }
             if (store.Count() == 0) {
                 store.AddDefaultProfile();  // as talvorectl does on a new store
             }
             return store.ImportProfileRecord(ImportedProfile()).Ok() ? 0 : 2;
+        }
         case kProgramImport:
             store.LoadProfiles();
             return store.ImportProfileRecord(ImportedProfile()).Ok() ? 0 : 2;
         case kImportMacro: {
             MacroStore macros(dataFolder);
-            if (!macros.Load().Writable()) {
+            if (!macros.ReadForChange().Writable()) {
                 return 2;
             }
             return macros.Import(macroFile).Ok() ? 0 : 2;
@@ -93,39 +75,6 @@ int RunOperation(Operation operation, const QString& dataFolder, const QString& 
         default:
             return 3;
     }
-}
-
-// What is wrong with the stores a store object read; empty when nothing is.
-QString Problems(ProfileStore& store) {
-    int imported = 0;
-    for (int i = 0; i < store.Count(); ++i) {
-        const ProfileRecord& record = store.At(i);
-        if (ProfileName(record).startsWith(QLatin1String("Imported"))) {
-            ++imported;
-        }
-        for (const ProfileSlot& slot : record.slots) {
-            for (const ButtonEntry& entry : slot.buttons) {
-                if (entry.functionCode == kFunctionMacro &&
-                    !store.Macros().NameExists(FieldToString(entry.macroName))) {
-                    return QStringLiteral("profile %1 names the missing macro %2")
-                        .arg(ProfileName(record), FieldToString(entry.macroName));
-                }
-            }
-        }
-    }
-    int copies = 0;
-    int pastes = 0;
-    for (int i = 0; i < store.Macros().Count(); ++i) {
-        copies += store.Macros().NameAt(i).startsWith(QLatin1String("PCopy")) ? 1 : 0;
-        pastes += store.Macros().NameAt(i).startsWith(QLatin1String("PPaste")) ? 1 : 0;
-    }
-    if (copies != imported || pastes != imported) {
-        return QStringLiteral("%1 imported profiles but %2 and %3 copies of their macros")
-            .arg(imported)
-            .arg(copies)
-            .arg(pastes);
-    }
-    return {};
 }
 
 struct StoreView {

@@ -1,6 +1,8 @@
 #include "sys/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 #include <QDateTime>
 #include <QFile>
@@ -30,20 +33,6 @@ auto RetryOnInterrupt(Call call) {
 
 bool StatPath(const NativePath& path, struct stat& info) {
     return ::stat(path.CStr(), &info) == 0;
-}
-
-// Follows a symbolic link to the file it names, so that a replacement lands on that file and
-// the link stays. A link that leads nowhere is returned as it is.
-NativePath Resolved(const NativePath& path) {
-    struct stat info {};
-    if (::lstat(path.CStr(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-        return path;
-    }
-    char resolved[PATH_MAX];
-    if (::realpath(path.CStr(), resolved) == nullptr) {
-        return path;
-    }
-    return NativePath::FromBytes(QByteArray(resolved));
 }
 
 bool WriteAllBytes(int fd, const char* data, qint64 size) {
@@ -84,13 +73,38 @@ private:
     bool failed_ = false;
 };
 
-// Opens a new temporary file beside `target`, with the permissions a new file gets (0666 less
-// the umask) or those of the file it replaces.
-int CreateTemporaryBeside(const NativePath& target, NativePath& temporary) {
+constexpr char kTemporaryMarker[] = ".talvore-tmp.";
+
+// The process id in a temporary file's name, or 0 when the name is not one of ours.
+pid_t WriterOf(const QByteArray& name) {
+    if (!name.startsWith('.')) {
+        return 0;
+    }
+    const qsizetype marker = name.lastIndexOf(kTemporaryMarker);
+    if (marker < 0) {
+        return 0;
+    }
+    const qsizetype start = marker + qsizetype(sizeof kTemporaryMarker) - 1;
+    const qsizetype end = name.indexOf('.', start);
+    bool ok = false;
+    const long pid = name.mid(start, end < 0 ? -1 : end - start).toLong(&ok, 10);
+    return ok && pid > 0 ? static_cast<pid_t>(pid) : 0;
+}
+
+bool ProcessGone(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Opens a new temporary file beside `target`, with the permissions of the file it replaces, else
+// those of `permissionsOf`, else those a new file gets (0666 less the umask).
+int CreateTemporaryBeside(const NativePath& target, const NativePath& permissionsOf,
+                          NativePath& temporary) {
     struct stat existing {};
-    const bool replaces = StatPath(target, existing);
+    const bool keepMode = StatPath(target, existing) ||
+                          (!permissionsOf.IsEmpty() && StatPath(permissionsOf, existing));
     const NativePath folder = target.Folder();
-    const QByteArray prefix = TemporaryFilePrefix(target.FileName());
+    const QByteArray prefix =
+        TemporaryFilePrefix(target.FileName()) + QByteArray::number(::getpid()) + '.';
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QByteArray suffix = QByteArray::number(QRandomGenerator::global()->generate64(), 36);
         temporary = folder.Child(prefix + suffix);
@@ -99,7 +113,7 @@ int CreateTemporaryBeside(const NativePath& target, NativePath& temporary) {
                           0666);
         });
         if (fd >= 0) {
-            if (replaces) {
+            if (keepMode) {
                 ::fchmod(fd, existing.st_mode & 07777);
             }
             return fd;
@@ -173,6 +187,11 @@ QString DescribeFileError(FileError error, const NativePath& path) {
             return QStringLiteral("cannot write %1").arg(name);
         case FileError::IsStore:
             return QStringLiteral("%1 is one of talvore's own store files; choose another file")
+                .arg(name);
+        case FileError::ReadOnly:
+            return QStringLiteral("%1 is read-only").arg(name);
+        case FileError::Busy:
+            return QStringLiteral("%1 is in use by another writer and did not come free in time")
                 .arg(name);
     }
     return {};
@@ -251,15 +270,66 @@ FileError ReadFileStart(const NativePath& path, qint64 maxBytes, QByteArray& byt
     return FileError::None;
 }
 
-FileError WriteFileAtomically(const NativePath& requested,
-                              const std::function<bool(QIODevice&)>& writeContent) {
-    const NativePath path = Resolved(requested);
-    struct stat info {};
-    if (StatPath(path, info) && !S_ISREG(info.st_mode)) {
-        return FileError::NotRegular;
+FileError ReadWholeFile(const NativePath& path, qint64 maxBytes, QByteArray& bytes) {
+    RegularFileReader reader;
+    if (const FileError error = reader.Open(path, maxBytes); error != FileError::None) {
+        return error;
     }
+    QByteArray buffer(static_cast<qsizetype>(reader.Size()), '\0');
+    if (reader.Read(buffer.data(), buffer.size()) != buffer.size()) {
+        return FileError::Unreadable;
+    }
+    bytes = std::move(buffer);
+    return FileError::None;
+}
+
+bool IsRegularFile(const NativePath& path) {
+    struct stat info {};
+    return StatPath(path, info) && S_ISREG(info.st_mode);
+}
+
+NativePath WriteTarget(const NativePath& path) {
+    NativePath at = path;
+    for (int hop = 0; hop < 40; ++hop) {  // the system's own limit of links in a row
+        struct stat info {};
+        if (::lstat(at.CStr(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return at;
+        }
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(at.CStr(), target.data(), target.size());
+        if (length <= 0 || length >= target.size()) {
+            return at;
+        }
+        target.truncate(length);
+        at = target.startsWith('/') ? NativePath::FromBytes(target) : at.Folder().Child(target);
+    }
+    return at;
+}
+
+bool MayReplace(const NativePath& path) {
+    struct stat info {};
+    if (!StatPath(path, info)) {
+        return true;  // nothing there to keep
+    }
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.CStr(), W_OK) == 0;
+}
+
+FileError WriteFileAtomically(const NativePath& requested,
+                              const std::function<bool(QIODevice&)>& writeContent,
+                              const NativePath& permissionsOf) {
+    const NativePath path = WriteTarget(requested);
+    struct stat info {};
+    if (StatPath(path, info)) {
+        if (!S_ISREG(info.st_mode)) {
+            return FileError::NotRegular;
+        }
+        if (!MayReplace(path)) {
+            return FileError::ReadOnly;
+        }
+    }
+    RemoveDeadTemporaryFiles(path.Folder());
     NativePath temporary;
-    const int fd = CreateTemporaryBeside(path, temporary);
+    const int fd = CreateTemporaryBeside(path, permissionsOf, temporary);
     if (fd < 0) {
         return FileError::Unwritable;
     }
@@ -279,7 +349,34 @@ FileError WriteFileAtomically(const NativePath& requested,
 }
 
 QByteArray TemporaryFilePrefix(const QByteArray& fileName) {
-    return '.' + fileName + ".tmp-";
+    return '.' + fileName + kTemporaryMarker;
+}
+
+void RemoveDeadTemporaryFiles(const NativePath& folder, const QByteArray& fileName) {
+    DIR* dir = ::opendir(folder.CStr());
+    if (dir == nullptr) {
+        return;
+    }
+    const QByteArray prefix = fileName.isEmpty() ? QByteArray() : TemporaryFilePrefix(fileName);
+    std::vector<QByteArray> dead;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix)) {
+            continue;
+        }
+        const pid_t writer = WriterOf(name);
+        if (writer != 0 && writer != ::getpid() && ProcessGone(writer)) {
+            dead.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    for (const QByteArray& name : dead) {
+        const NativePath path = folder.Child(name);
+        struct stat info {};
+        if (::lstat(path.CStr(), &info) == 0 && S_ISREG(info.st_mode)) {
+            ::unlink(path.CStr());
+        }
+    }
 }
 
 std::optional<NativePath> KeepAside(const NativePath& path) {

@@ -46,6 +46,8 @@ enum class FileError {
     Unreadable,  // exists but cannot be opened or read
     Unwritable,  // cannot be created, written, flushed or put in place
     IsStore,     // a file the program keeps its own data in: never written as an export
+    ReadOnly,    // a file the user made read-only: never replaced
+    Busy,        // another writer held the lock longer than its wait: nothing was done
 };
 
 // One English sentence for the command line and the log, e.g. "cannot write /x/y.pro".
@@ -74,17 +76,40 @@ private:
 
 // Reads at most maxBytes from the start of a regular file of any size.
 FileError ReadFileStart(const NativePath& path, qint64 maxBytes, QByteArray& bytes);
+// Reads a whole regular file of at most maxBytes (a larger one is TooLarge and not read).
+FileError ReadWholeFile(const NativePath& path, qint64 maxBytes, QByteArray& bytes);
+// Whether the path leads to a regular file (links followed). For files that another library
+// opens by name (images): a FIFO or a device is never handed to it.
+bool IsRegularFile(const NativePath& path);
 
-// Writes a file whole: the content goes to a temporary file in the same folder, is flushed to the
-// disk, and only then renamed over the old file, which therefore stays as it was on any failure or
-// kill. A path that exists but is not a regular file is refused (NotRegular); a symbolic link is
-// followed to its file. The folder must exist. An existing file keeps its permissions.
+// The file a write to `path` lands on: the path itself, or the file its symbolic links lead to
+// (followed link by link, so a link to a file that does not exist yet leads to where that file
+// will be). Replacing that file keeps the links.
+NativePath WriteTarget(const NativePath& path);
+
+// Whether an existing file may be replaced: false for one the user cannot write, and for one
+// without any write permission even when the system would let us (root), since a file made
+// read-only was made so on purpose.
+bool MayReplace(const NativePath& path);
+
+// Writes a file whole: the content goes to a temporary file beside the file, is flushed to the
+// disk, and only then renamed over the old file, which therefore stays as it was on any failure
+// or kill. A path that exists but is not a regular file is refused (NotRegular), and so is a file
+// the user made read-only (ReadOnly); a symbolic link is followed to its file (WriteTarget), so
+// the link stays. The folder must exist. An existing file keeps its permissions; a new one takes
+// those of `permissionsOf` when that file exists. Temporary files that writers which are gone
+// left in the folder are removed first.
 FileError WriteFileAtomically(const NativePath& path,
-                              const std::function<bool(QIODevice&)>& writeContent);
+                              const std::function<bool(QIODevice&)>& writeContent,
+                              const NativePath& permissionsOf = {});
 
-// The temporary files WriteFileAtomically leaves behind when it is killed are named
-// ".<name>.tmp-<random>" beside the file.
+// The temporary files of WriteFileAtomically are named
+// ".<name>.talvore-tmp.<writer's process id>.<random>" beside the file, so that anyone can tell
+// what they are, and a later writer which finds one of a process that no longer exists removes it.
 QByteArray TemporaryFilePrefix(const QByteArray& fileName);
+// Removes the temporary files in the folder whose writers are gone (of any file name, or only of
+// `fileName` when it is given). Never touches the temporary file of a process that still runs.
+void RemoveDeadTemporaryFiles(const NativePath& folder, const QByteArray& fileName = {});
 
 // Moves an existing entry (any kind) aside as "<name>.<yyyyMMdd-HHmmss>.damaged" in its folder,
 // with "-2", "-3", ... before ".damaged" when that name is taken. The new path, or nothing when

@@ -1,15 +1,25 @@
 #include "sys/language_file.h"
 
-#include <QFile>
 #include <QXmlStreamReader>
 
+#include "sys/file_io.h"
+
+namespace {
+
+// The four shipped files are tens of kilobytes; anything far larger is not a language file.
+constexpr qint64 kMaxLanguageFileBytes = 4 << 20;
+
+}  // namespace
+
 bool LanguageFile::Load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error_ = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
+    // Only a regular file is opened: a FIFO in its place would block the start for ever.
+    QByteArray content;
+    if (const FileError error = ReadWholeFile(NativePath(path), kMaxLanguageFileBytes, content);
+        error != FileError::None) {
+        error_ = DescribeFileError(error, NativePath(path));
         return false;
     }
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(content);
     QHash<QString, QString> texts;
     int id = 0;
     // Token by token: readNextStartElement() would read past the end of the document and

@@ -18,8 +18,8 @@
 
 class LanguageFile final : public TextLookup {
 public:
-    // Replaces the current texts with those of the file. On a missing or malformed file the
-    // texts stay as they were and the reason is in ErrorString().
+    // Replaces the current texts with those of the file. On a missing or malformed file, or one
+    // that is not a regular file, the texts stay as they were and the reason is in ErrorString().
     bool Load(const QString& path);
 
     QString Text(const QString& key) const override;

@@ -23,7 +23,7 @@ void AppendEscaped(QString& out, char32_t c) {
         default:
             break;
     }
-    if (IsControl(c) || (c >= 0xD800 && c <= 0xDFFF)) {
+    if (IsControl(c) || ChangesLineLayout(c) || (c >= 0xD800 && c <= 0xDFFF)) {
         out += QStringLiteral("\\u{%1}").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0'));
     } else {
         out += QString::fromUcs4(&c, 1);
@@ -62,6 +62,11 @@ int Utf8SequenceLength(const QByteArray& bytes, qsizetype at, char32_t& decoded)
 }
 
 }  // namespace
+
+bool ChangesLineLayout(char32_t c) {
+    return c == 0x2028 || c == 0x2029 || c == 0x061C || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
 
 QString EscapeControls(const QString& text) {
     QString out;

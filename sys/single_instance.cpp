@@ -1,39 +1,23 @@
 #include "sys/single_instance.h"
 
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <memory>
 
-#include <QDir>
-#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
+#include <QPointer>
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcInstance, "talvore.instance")
 
-// What a second start sends; anything else on the socket is ignored.
-constexpr char kShowRequest[] = "show\n";
 // A running instance answers a local connection at once; these only bound a hung one.
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kWriteTimeoutMs = 1000;
 
-// The runtime folder of the user running us, or empty when $XDG_RUNTIME_DIR is unset or not a
-// folder that belongs to us alone.
-QString PrivateRuntimeFolder() {
-    const QString folder = QFile::decodeName(qgetenv("XDG_RUNTIME_DIR"));
-    if (folder.isEmpty() || !QDir::isAbsolutePath(folder)) {
-        return {};
-    }
-    struct stat info {};
-    if (stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-        info.st_uid != getuid() || (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
-        return {};
-    }
-    return QDir::cleanPath(folder);
+void SendAndClose(QLocalSocket* socket, const InstanceReply& reply) {
+    socket->write(Frame(EncodeReply(reply)));
+    socket->disconnectFromServer();  // after what is still to be written
 }
 
 }  // namespace
@@ -42,19 +26,6 @@ SingleInstance::SingleInstance(const QString& instanceName, QObject* parent)
     : QObject(parent), address_(AddressFor(instanceName)) {}
 
 SingleInstance::~SingleInstance() = default;
-
-SingleInstance::Address SingleInstance::AddressFor(const QString& instanceName) {
-    const QString runtime = PrivateRuntimeFolder();
-    if (!runtime.isEmpty()) {
-        const QString path = runtime + QLatin1Char('/') + instanceName;
-        // A path that does not fit a socket address would make every start the first.
-        if (QFile::encodeName(path).size() <
-            static_cast<qsizetype>(sizeof(sockaddr_un::sun_path))) {
-            return {path, false};
-        }
-    }
-    return {instanceName + QLatin1Char('-') + QString::number(getuid()), true};
-}
 
 bool SingleInstance::SignalRunningInstance() const {
     QLocalSocket socket;
@@ -65,7 +36,7 @@ bool SingleInstance::SignalRunningInstance() const {
     if (!socket.waitForConnected(kConnectTimeoutMs)) {
         return false;
     }
-    socket.write(kShowRequest);
+    socket.write(kShowRequestLine);
     const bool sent = socket.waitForBytesWritten(kWriteTimeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) {
@@ -107,18 +78,75 @@ SingleInstance::Role SingleInstance::Start() {
 void SingleInstance::AcceptConnections() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > 64) {
-                    socket->abort();  // not one of ours
-                }
-                return;
-            }
-            const QByteArray line = socket->readLine(64);
-            socket->disconnectFromServer();
-            if (line == kShowRequest) {
-                Q_EMIT SecondStart();
-            }
-        });
+        auto received = std::make_shared<QByteArray>();
+        connect(socket, &QLocalSocket::readyRead, this,
+                [this, socket, received] { OnReadable(socket, *received); });
     }
+}
+
+void SingleInstance::OnReadable(QLocalSocket* socket, QByteArray& received) {
+    if (socket->state() != QLocalSocket::ConnectedState) {
+        return;  // already answered
+    }
+    received += socket->readAll();
+    const QByteArray show(kShowRequestLine);
+    const QByteArray request(kCommandRequestLine);
+    if (received.startsWith(show)) {
+        socket->disconnectFromServer();
+        Q_EMIT SecondStart();
+        return;
+    }
+    if (!received.startsWith(request)) {
+        if (!show.startsWith(received) && !request.startsWith(received)) {
+            socket->abort();  // not one of ours
+        }
+        return;
+    }
+    QByteArray frame = received.mid(request.size());
+    QByteArray payload;
+    switch (TakeFrame(frame, payload)) {
+        case FrameState::Incomplete:
+            return;
+        case FrameState::Bad:
+            socket->abort();
+            return;
+        case FrameState::Whole:
+            received.clear();
+            AnswerRequest(socket, payload);
+            return;
+    }
+}
+
+void SingleInstance::AnswerRequest(QLocalSocket* socket, const QByteArray& payload) {
+    // A name in the abstract namespace can be reached by anyone: only this user gives commands.
+    if (!PeerIsThisUser(socket->socketDescriptor())) {
+        socket->abort();
+        return;
+    }
+    const std::optional<InstanceRequest> request = DecodeRequest(payload);
+    InstanceReply reply;
+    if (!request) {
+        reply.error = QStringLiteral("the program did not understand the request");
+    } else if (request->Expired()) {
+        // The client has given up waiting, and takes it that nothing was done.
+        reply.error = QStringLiteral("the request came too late; nothing was changed");
+    } else if (!handler_) {
+        reply.error = QStringLiteral("this program takes no commands; nothing was changed");
+    } else {
+        const QPointer<QLocalSocket> alive(socket);
+        const Accept accept = [socket, alive, deadline = request->deadlineNs] {
+            if (alive.isNull() || SteadyNowNs() > deadline ||
+                socket->state() != QLocalSocket::ConnectedState) {
+                return false;
+            }
+            socket->write(Frame(EncodeAccepted()));
+            return socket->waitForBytesWritten(kWriteTimeoutMs) &&
+                   socket->state() == QLocalSocket::ConnectedState;
+        };
+        reply = handler_(*request, accept);
+        if (alive.isNull()) {
+            return;
+        }
+    }
+    SendAndClose(socket, reply);
 }

@@ -1,17 +1,21 @@
 // Keeps the program to one running instance per user, on a local socket named after the
 // instance name. The first start listens; a later start connects, tells the first one to come
-// forward and learns that it must exit.
+// forward and learns that it must exit. The same socket takes talvorectl's requests
+// (sys/instance_channel.h).
 //
 // The socket lies where every start of the same user finds it, whatever its temp folder: in the
 // user's runtime folder, or else in the abstract namespace under a name that carries the user id.
 #pragma once
 
+#include <functional>
+
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+#include "sys/instance_channel.h"
 
-inline constexpr char kInstanceName[] = "Corvane TALVORE Mouse";
+class QLocalServer;
+class QLocalSocket;
 
 class SingleInstance final : public QObject {
     Q_OBJECT
@@ -30,14 +34,19 @@ public:
     // the socket cannot be created at all, the program runs unguarded as the first instance.
     Role Start();
 
-    struct Address {
-        QString name;  // the socket's path, or its abstract name
-        bool abstractNamespace = false;
-    };
-    // The runtime folder is $XDG_RUNTIME_DIR when that is a folder of this user closed to others
-    // (anyone could leave a socket in an open one); the abstract name is the instance name and
-    // the user id, so two users never meet.
-    static Address AddressFor(const QString& instanceName);
+    using Address = InstanceAddress;
+    static Address AddressFor(const QString& instanceName) {
+        return InstanceAddressFor(instanceName);
+    }
+
+    // Carries out a request on the UI thread and returns the reply. `accept` is to be called once
+    // the request is to be carried out, before anything changes: it tells the client so, and is
+    // false when the client is gone (then nothing is to be done). A request whose deadline has
+    // passed, or one from another user, never reaches the handler.
+    using Accept = std::function<bool()>;
+    using RequestHandler =
+        std::function<InstanceReply(const InstanceRequest& request, const Accept& accept)>;
+    void SetRequestHandler(RequestHandler handler) { handler_ = std::move(handler); }
 
 Q_SIGNALS:
     // A later start asked this instance to show itself.
@@ -46,7 +55,11 @@ Q_SIGNALS:
 private:
     bool SignalRunningInstance() const;
     void AcceptConnections();
+    // What came on a connection so far; the connection ends once it is understood.
+    void OnReadable(QLocalSocket* socket, QByteArray& received);
+    void AnswerRequest(QLocalSocket* socket, const QByteArray& payload);
 
     Address address_;
     QLocalServer* server_ = nullptr;
+    RequestHandler handler_;
 };

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include "ui/skin_reading.h"
 #include "ui/ui_application.h"
 
 namespace ui_internal {
@@ -44,6 +45,9 @@ private:
             return {};
         }
         const QString path = UiApplication::SkinPath(file);
+        if (!SkinImageUsable(path)) {
+            return {};
+        }
         QPixmap pixmap;
         if (!QPixmapCache::find(path, &pixmap) && pixmap.load(path)) {
             QPixmapCache::insert(path, pixmap);

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 
 #include "ui/test_hook.h"
+#include "ui/ui_application.h"
 #include "ui/window_impl_base.h"
 
 namespace {
@@ -15,6 +16,9 @@ QString FilterLine(const FileFilter& filter) {
 QString Run(WindowImplBase* owner, const FileDialogRequest& request) {
     if (auto scripted = TestHook::TakeFileDialog(request)) {
         return *scripted;
+    }
+    if (UiApplication::Ending()) {
+        return {};
     }
     QFileDialog dialog(owner != nullptr ? owner->RootWidget() : nullptr);
     dialog.setNameFilter(FilterLine(request.filter));

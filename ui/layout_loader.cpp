@@ -1,11 +1,12 @@
 // Layouts are Qt Designer files read at run time; our own widgets are created by class name.
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QPointer>
 #include <QUiLoader>
 
 #include "ui/color_palette.h"
+#include "ui/skin_reading.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
 
@@ -45,11 +46,14 @@ namespace ui_internal {
 
 QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error) {
     const QString path = UiApplication::SkinPath(file);
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot open %1: %2").arg(path, in.errorString());
+    QString layout;
+    if (!ReadSkinText(path, layout, error)) {
         return nullptr;
     }
+    const QByteArray usable = LayoutWithUsableImages(layout, UiApplication::SkinFolder()).toUtf8();
+    QBuffer in;
+    in.setData(usable);
+    in.open(QIODevice::ReadOnly);
     LayoutLoader& loader = Loader();
     loader.setWorkingDirectory(QDir(UiApplication::SkinFolder()));
     QWidget* root = loader.load(&in, parent);

@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QSystemTrayIcon>
 
+#include "ui/skin_reading.h"
 #include "ui/ui_application.h"
 #include "ui/window_impl_base.h"
 
@@ -20,7 +21,8 @@ void TrayIcon::Create(WindowImplBase* receiver, const QString& iconFile, const Q
                       unsigned message) {
     impl_->receiver = receiver != nullptr ? receiver->Poster() : MessagePoster();
     impl_->message = message;
-    impl_->icon = std::make_unique<QSystemTrayIcon>(QIcon(UiApplication::SkinPath(iconFile)));
+    impl_->icon =
+        std::make_unique<QSystemTrayIcon>(ui_internal::SkinIcon(UiApplication::SkinPath(iconFile)));
     impl_->icon->setToolTip(toolTip);
     QObject::connect(impl_->icon.get(), &QSystemTrayIcon::activated, impl_->icon.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) {

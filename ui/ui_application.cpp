@@ -6,8 +6,12 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QThread>
+#include <QWidget>
 #include <optional>
 #include <utility>
+
+#include "ui/skin_reading.h"
 
 namespace {
 Q_LOGGING_CATEGORY(lcUi, "talvore.ui")
@@ -20,6 +24,11 @@ QString& SkinFolderStore() {
 std::optional<QString>& PendingTheme() {
     static std::optional<QString> sheet;
     return sheet;
+}
+
+bool& EndingFlag() {
+    static bool ending = false;
+    return ending;
 }
 }  // namespace
 
@@ -53,14 +62,15 @@ QString UiApplication::SkinPath(const QString& relative) {
 }
 
 bool UiApplication::LoadTheme(const QString& qssPath) {
-    QFile file(qssPath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qCWarning(lcUi) << "theme not loaded:" << qssPath << file.errorString();
+    QString sheet;
+    QString error;
+    if (!ui_internal::ReadSkinText(qssPath, sheet, &error)) {
+        qCWarning(lcUi).noquote() << "theme not loaded:" << error;
         return false;
     }
-    // url() in the sheet is relative to the skin folder, wherever the program was started.
-    QString sheet = QString::fromUtf8(file.readAll());
     const QString base = QFileInfo(qssPath).absolutePath();
+    sheet = ui_internal::SheetWithUsableImages(sheet, base);
+    // url() in the sheet is relative to the skin folder, wherever the program was started.
     sheet.replace(QStringLiteral("url(\""), QStringLiteral("url(\"%1/").arg(base));
     // The sheet may also name its images as "skins:<file>", the folder it lives in.
     QDir::setSearchPaths(QStringLiteral("skins"), {base});
@@ -84,6 +94,36 @@ void UiApplication::ApplyPendingTheme() {
 
 int UiApplication::MessageLoop() {
     return QApplication::exec();
+}
+
+void UiApplication::EndModalRuns() {
+    EndingFlag() = true;
+    // A window that would not leave still counts only once.
+    for (int guard = 0; guard < 100; ++guard) {
+        QWidget* open = QApplication::activePopupWidget();
+        if (open == nullptr) {
+            open = QApplication::activeModalWidget();
+        }
+        if (open == nullptr) {
+            return;
+        }
+        open->close();  // a dialog rejects; one of our windows closes with 0
+        if (open->isVisible()) {
+            open->hide();
+        }
+    }
+}
+
+void UiApplication::AllowModalRuns() {
+    EndingFlag() = false;
+}
+
+bool UiApplication::Ending() {
+    return EndingFlag();
+}
+
+int UiApplication::LoopDepth() {
+    return QThread::currentThread()->loopLevel();
 }
 
 void UiApplication::PostQuitMessage(int code) {

@@ -34,6 +34,15 @@ public:
     // Thread-safe: ends the message loop once the events queued before it have run.
     static void PostQuitMessage(int code = 0);
 
+    // For the end of the program whatever is open: every dialog, file dialog and menu that runs
+    // a loop of its own ends as if cancelled, innermost first, and until AllowModalRuns() a modal
+    // run ends at once. Their callers go on once control is back in their loops.
+    static void EndModalRuns();
+    static void AllowModalRuns();
+    static bool Ending();
+    // The number of event loops running now: 1 in the main loop, more inside a dialog or menu.
+    static int LoopDepth();
+
 private:
     std::unique_ptr<QApplication> app_;
 };

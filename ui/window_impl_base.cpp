@@ -22,6 +22,7 @@
 
 #include "ui/color_palette.h"
 #include "ui/post_target.h"
+#include "ui/skin_reading.h"
 #include "ui/test_hook.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
@@ -331,7 +332,7 @@ QString WindowImplBase::WindowTitle() const {
 
 void WindowImplBase::SetIcon(const QString& imageFile) {
     if (QWidget* root = RootWidget()) {
-        root->setWindowIcon(QIcon(UiApplication::SkinPath(imageFile)));
+        root->setWindowIcon(ui_internal::SkinIcon(UiApplication::SkinPath(imageFile)));
     }
 }
 
@@ -339,6 +340,10 @@ int WindowImplBase::ShowModal() {
     QWidget* root = RootWidget();
     if (root == nullptr || destroying_) {
         return -1;
+    }
+    if (UiApplication::Ending()) {
+        Close(0);  // the program ends: no new dialog waits for an answer
+        return 0;
     }
     if (auto script = TestHook::TakeModal(GetWindowClassName())) {
         root->show();

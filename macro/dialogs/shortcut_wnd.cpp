@@ -66,10 +66,14 @@ void CShortcutWnd::StopCapture() {
         return;
     }
     capturing_ = false;
+    // The table may have been emptied since (the main window unloads the hook library as it
+    // ends): nothing is called that is gone.
     if (hooks_->removehook != nullptr) {
         hooks_->removehook();
     }
-    hooks_->enablehook(0);
+    if (hooks_->enablehook != nullptr) {
+        hooks_->enablehook(0);
+    }
     hook_target::Release();
 }
 

@@ -25,10 +25,10 @@ void CMS_1_Macro::ImportMacro() {
     const ImportResult result = services_.store.Import(path);
     if (!result.Ok()) {
         qCWarning(lcMacroEditor).noquote() << "cannot import" << path;
-        CMsgWnd::Show(this, kWarningTitle,
-                      QLatin1String(result.error == ImportError::CannotSave ? kImportNotSavedTextKey
-                                                                            : kImportFailedTextKey),
-                      CMsgWnd::Kind::kWarning);
+        const char* key = result.error == ImportError::CannotSave  ? kImportNotSavedTextKey
+                          : result.error == ImportError::StoreFull ? kStoreFullTextKey
+                                                                   : kImportFailedTextKey;
+        CMsgWnd::Show(this, kWarningTitle, QLatin1String(key), CMsgWnd::Kind::kWarning);
         return;
     }
     const int row = macroList_.AddLabel(result.name, kImportedMacroRowHeight);

@@ -36,6 +36,11 @@ void CMS_1_Macro::LoadCurrent() {
 }
 
 void CMS_1_Macro::AddMacro() {
+    if (!services_.store.RoomFor(1)) {
+        CMsgWnd::Show(this, kWarningTitle, QLatin1String(kStoreFullTextKey),
+                      CMsgWnd::Kind::kWarning);
+        return;
+    }
     services_.store.AddNew(services_.texts);
     const int row =
         macroList_.AddLabel(services_.store.NameAt(services_.store.Count() - 1), kMacroRowHeight);

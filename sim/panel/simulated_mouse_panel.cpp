@@ -28,6 +28,7 @@
 #include "sim/hidapi/shared_mouse.h"
 #include "sim/panel/panel_placement.h"
 #include "sim/panel/transfer_text.h"
+#include "sys/file_io.h"
 
 namespace sim {
 
@@ -389,8 +390,10 @@ QWidget* SimulatedMousePanel::BuildTransfers() {
 
 bool SimulatedMousePanel::ApplySkin(const QString& skinFolder) {
     const QString folder = QDir(skinFolder).absolutePath();
-    QFile sheet(QDir(folder).filePath(QStringLiteral("theme.qss")));
-    if (!sheet.open(QIODevice::ReadOnly)) {
+    // Only a regular file: a FIFO in its place would hold the demo up for ever.
+    QByteArray sheet;
+    if (ReadWholeFile(NativePath(QDir(folder).filePath(QStringLiteral("theme.qss"))), 8 << 20,
+                      sheet) != FileError::None) {
         return false;
     }
     // The sheet names its images "skins:<file>".
@@ -398,7 +401,7 @@ bool SimulatedMousePanel::ApplySkin(const QString& skinFolder) {
     if (!QDir::searchPaths(prefix).contains(folder)) {
         QDir::addSearchPath(prefix, folder);
     }
-    setStyleSheet(QString::fromUtf8(sheet.readAll()) + QString::fromLatin1(kPanelSheet));
+    setStyleSheet(QString::fromUtf8(sheet) + QString::fromLatin1(kPanelSheet));
     return true;
 }
 

@@ -19,6 +19,43 @@
 #include "tests/macro/file_bytes.h"
 #include "tests/support/unprivileged.h"
 
+inline constexpr int kRecord = 165024;
+
+// A profile record named `name` whose buttons 4, 5, ... carry the named macros.
+inline QByteArray ProfileBytes(const QByteArray& utf16Name, const QList<const char*>& macros = {}) {
+    QByteArray record(kRecord, '\0');
+    record.replace(4, utf16Name.size(), utf16Name);
+    for (int i = 0; i < macros.size(); ++i) {
+        const int entry = 104 + 2456 + (4 + i) * 1272;
+        record[entry + 1] = 0x11;
+        const QByteArray name = Utf16(macros[i]);
+        record.replace(entry + 16, name.size(), name);
+        record.replace(entry + 64, 6, QByteArray("\x01\x00\x00\x00\x01\x00", 6));
+        record.replace(entry + 1088, 4, QByteArray("\x04\x01\x0A\x00", 4));
+    }
+    return record;
+}
+
+inline QByteArray MacroBytes(const QByteArray& utf16Name) {
+    QByteArray bytes(240, '\0');
+    bytes.replace(0, utf16Name.size(), utf16Name);
+    return bytes;
+}
+
+// The macro names of macro.data, in order.
+inline QStringList StoredMacroNames(const QByteArray& store) {
+    QStringList names;
+    for (qsizetype at = 0; at + 240 <= store.size(); at += 240) {
+        const auto* units = reinterpret_cast<const char16_t*>(store.constData() + at);
+        qsizetype length = 0;
+        while (length < 24 && units[length] != 0) {
+            ++length;
+        }
+        names.append(QString::fromUtf16(units, length));
+    }
+    return names;
+}
+
 struct RunResult {
     int exitCode = -1;
     QByteArray out;
@@ -53,8 +90,9 @@ inline QMap<QString, QByteArray> Tree(const QString& folder) {
 
 // How a run differs from a plain start.
 struct RunOptions {
-    qint64 fileSizeLimit = -1;  // bytes a written file may reach (a full disk); -1: none
-    bool unprivileged = false;  // as user 65534 when the test runs as root
+    qint64 fileSizeLimit = -1;      // bytes a written file may reach (a full disk); -1: none
+    bool killedAtTheLimit = false;  // a write past the limit kills (SIGXFSZ) instead of failing
+    bool unprivileged = false;      // as user 65534 when the test runs as root
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     int timeoutMs = 30000;
 };
@@ -81,7 +119,7 @@ protected:
         process.setProcessEnvironment(options.environment);
         process.setChildProcessModifier([options] {
             if (options.fileSizeLimit >= 0) {
-                ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead
+                ::signal(SIGXFSZ, options.killedAtTheLimit ? SIG_DFL : SIG_IGN);
                 const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
                                    static_cast<rlim_t>(options.fileSizeLimit)};
                 ::setrlimit(RLIMIT_FSIZE, &limit);

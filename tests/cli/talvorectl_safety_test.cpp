@@ -11,43 +11,6 @@
 
 namespace {
 
-constexpr int kRecord = 165024;
-
-// A profile record named `name` whose buttons 4, 5, ... carry the named macros.
-QByteArray ProfileBytes(const QByteArray& utf16Name, const QList<const char*>& macros = {}) {
-    QByteArray record(kRecord, '\0');
-    record.replace(4, utf16Name.size(), utf16Name);
-    for (int i = 0; i < macros.size(); ++i) {
-        const int entry = 104 + 2456 + (4 + i) * 1272;
-        record[entry + 1] = 0x11;
-        const QByteArray name = Utf16(macros[i]);
-        record.replace(entry + 16, name.size(), name);
-        record.replace(entry + 64, 6, QByteArray("\x01\x00\x00\x00\x01\x00", 6));
-        record.replace(entry + 1088, 4, QByteArray("\x04\x01\x0A\x00", 4));
-    }
-    return record;
-}
-
-QByteArray MacroBytes(const QByteArray& utf16Name) {
-    QByteArray bytes(240, '\0');
-    bytes.replace(0, utf16Name.size(), utf16Name);
-    return bytes;
-}
-
-// The macro names of macro.data, in order.
-QStringList StoredMacroNames(const QByteArray& store) {
-    QStringList names;
-    for (qsizetype at = 0; at + 240 <= store.size(); at += 240) {
-        const auto* units = reinterpret_cast<const char16_t*>(store.constData() + at);
-        qsizetype length = 0;
-        while (length < 24 && units[length] != 0) {
-            ++length;
-        }
-        names.append(QString::fromUtf16(units, length));
-    }
-    return names;
-}
-
 class TalvorectlSafetyTest : public TalvorectlTest {
 protected:
     // A store with the default profile and one macro, written by talvorectl itself.
@@ -199,6 +162,67 @@ TEST_F(TalvorectlSafetyTest, AnyFileNameAndAnyStoredNameComeThroughIntact) {
     ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out.toStdString();
     EXPECT_TRUE(document.object()[QStringLiteral("name")].toString().startsWith(
         QStringLiteral("Tab\t\n1\tFake\r")));
+}
+
+TEST_F(TalvorectlSafetyTest, LineSeparatorsAndDirectionControlsCannotDisguiseANameOrFile) {
+    // "Pay" + RIGHT-TO-LEFT OVERRIDE + "fdp.exe" reads "Payexe.pdf"; a LINE SEPARATOR breaks the
+    // line on many terminals.
+    const QString name = QStringLiteral("Pay\u202Efdp.exe\u2028next\u2066x\u2069");
+    const QByteArray utf16(reinterpret_cast<const char*>(name.utf16()), name.size() * 2);
+    WriteBytes(FileIn("disguised.pro"), ProfileBytes(utf16));
+    WriteBytes(FileIn("disguised.macro"), MacroBytes(utf16));
+    const QByteArray escaped = "Pay\\u{202e}fdp.exe\\u{2028}next\\u{2066}x\\u{2069}";
+    EXPECT_EQ(Talvorectl({QStringLiteral("import"), FileIn("disguised.pro")}).out, escaped + '\n');
+    EXPECT_EQ(Talvorectl({QStringLiteral("import-macro"), FileIn("disguised.macro")}).out,
+              escaped + '\n');
+    EXPECT_EQ(Talvorectl({QStringLiteral("profiles")}).out,
+              "0\tProfile1\n1\t" + escaped + "\tselected\n");
+    EXPECT_EQ(Talvorectl({QStringLiteral("macros")}).out, "0\t" + escaped + "\t0\n");
+    // show writes them as JSON escapes, and the JSON still gives the name back.
+    const RunResult shown = Talvorectl({QStringLiteral("show"), FileIn("disguised.pro")});
+    EXPECT_TRUE(shown.out.contains("Pay\\u202Efdp.exe\\u2028next\\u2066x\\u2069"))
+        << shown.out.toStdString();
+    for (const char* raw : {"\u202E", "\u2028", "\u2066", "\u2069"}) {
+        EXPECT_FALSE(shown.out.contains(QString::fromUtf8(raw).toUtf8()));
+    }
+    EXPECT_EQ(QJsonDocument::fromJson(shown.out).object()[QStringLiteral("name")].toString(), name);
+    // A file name is told the same way.
+    const RunResult missing =
+        Talvorectl({QStringLiteral("show"), FileIn("a") + QStringLiteral("\u202Eorp.exe")});
+    EXPECT_TRUE(missing.err.contains("a\\u{202e}orp.exe")) << missing.err.toStdString();
+}
+
+TEST_F(TalvorectlSafetyTest, OutputThatCannotBeWrittenIsAnError) {
+    MakeStore();
+    ASSERT_EQ(Talvorectl({QStringLiteral("new"), QStringLiteral("X"), FileIn("x.pro")}).exitCode,
+              0);
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("show"), FileIn("x.pro")},
+          QStringList{QStringLiteral("profiles")}, QStringList{QStringLiteral("macros")},
+          QStringList{QStringLiteral("reports"), FileIn("x.pro")},
+          QStringList{QStringLiteral("--help")}}) {
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(Program(), args);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        const QByteArray err = process.readAllStandardError();
+        EXPECT_EQ(process.exitCode(), 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.contains("the output could not be written")) << err.toStdString();
+    }
+}
+
+TEST_F(TalvorectlSafetyTest, AFifoInPlaceOfTheLanguageFileIsPassedOver) {
+    // Opened plainly, a FIFO without a writer would hold talvorectl for ever.
+    ASSERT_TRUE(QDir().mkpath(program.filePath(QStringLiteral("res/lan"))));
+    ASSERT_EQ(
+        ::mkfifo(QFile::encodeName(program.filePath(QStringLiteral("res/lan/EN.xml"))).constData(),
+                 0600),
+        0);
+    RunOptions quick;
+    quick.timeoutMs = 10000;
+    const RunResult run = Talvorectl({QStringLiteral("profiles")}, quick);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QByteArray("0\tProfile1\tselected\n"));  // the built-in default name
 }
 
 TEST_F(TalvorectlSafetyTest, AnInstalledProgramStoresInTheXdgFolderOrRefusesWithoutWriting) {

@@ -13,6 +13,6 @@ while read -r package; do
         echo "listed but not installed under this name: $package"
         status=1
     fi
-done < <(bash "$src/scripts/install-deps.sh" --list)
+done < <(bash "$src/scripts/install-deps.sh" --list program checks)
 [ "$status" -eq 0 ] && echo "every listed package is installed under its own name"
 exit "$status"

@@ -1,9 +1,11 @@
 #include "macro/store_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -94,6 +96,79 @@ TEST_F(StoreFileTest, StoreFilesAreRecognisedByAnyNameThatLeadsToThem) {
     EXPECT_TRUE(IsStoreFile(folder, NativePath(In("stores/macro.data"))));  // not there yet
     EXPECT_FALSE(IsStoreFile(folder, NativePath(In("Data/ms_1/work.pro"))));
     EXPECT_FALSE(IsStoreFile(folder, NativePath(In("pro.data"))));
+}
+
+TEST_F(StoreFileTest, LinkedStoresStayLinksThroughEveryKindOfCommitAndItsRecovery) {
+    // The stores are kept in a synced folder beside ms_1/, one by a relative link, one by a link
+    // to a file that is not there yet.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("ms_1")));
+    WriteBytes(In("synced/pro.data"), "old profiles");
+    ASSERT_EQ(::symlink("../synced/pro.data", QFile::encodeName(In("ms_1/pro.data")).constData()),
+              0);
+    ASSERT_TRUE(QFile::link(In("synced/macro.data"), In("ms_1/macro.data")));
+    const NativePath folder(In("ms_1"));
+    const auto names = [this](const char* folderName) {
+        return QDir(In(folderName))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                       QDir::Name);
+    };
+    const auto linksAndTargets = [&](const char* profiles, const char* macros) {
+        EXPECT_TRUE(QFileInfo(In("ms_1/pro.data")).isSymLink());
+        EXPECT_TRUE(QFileInfo(In("ms_1/macro.data")).isSymLink());
+        EXPECT_EQ(ReadBytes(In("synced/pro.data")), QByteArray(profiles));
+        EXPECT_EQ(ReadBytes(In("synced/macro.data")), QByteArray(macros));
+        EXPECT_EQ(names("ms_1"), (QStringList{"macro.data", "pro.data"}));
+        EXPECT_EQ(names("synced"), (QStringList{"macro.data", "pro.data"}));
+    };
+
+    // A save of pro.data alone, then an import's commit of both.
+    ASSERT_TRUE(CommitStoreFiles(folder, {Content(kProfileStoreFileName, "profiles 1")}));
+    EXPECT_FALSE(QFileInfo::exists(In("synced/macro.data")));
+    ASSERT_TRUE(CommitStoreFiles(folder, {Content(kProfileStoreFileName, "profiles 2"),
+                                          Content(kMacroStoreFileName, "macros 2")}));
+    linksAndTargets("profiles 2", "macros 2");
+
+    // Killed once decided: the new file lies beside the link's target and is read from there.
+    WriteBytes(In("synced/pro.data.new"), "profiles 3");
+    WriteBytes(In("ms_1/.commit"), "pro.data\n");
+    EXPECT_TRUE(SameFile(StoreFileToRead(folder, kProfileStoreFileName),
+                         NativePath(In("synced/pro.data.new"))));
+    RecoverStoreFolder(folder);
+    linksAndTargets("profiles 3", "macros 2");
+
+    // Killed before it was decided: the pieces beside the targets go too.
+    WriteBytes(In("synced/macro.data.new"), "macros 4");
+    RecoverStoreFolder(folder);
+    linksAndTargets("profiles 3", "macros 2");
+}
+
+TEST_F(StoreFileTest, StoreFilesMadeReadOnlyAreNeverReplacedAndOthersKeepTheirPermissions) {
+    WriteBytes(In("pro.data"), "the user's profiles");
+    WriteBytes(In("macro.data"), "the user's macros");
+    ASSERT_EQ(::chmod(QFile::encodeName(In("pro.data")).constData(), 0444), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(In("macro.data")).constData(), 0600), 0);
+    for (const std::vector<StoreFileContent>& files :
+         {std::vector<StoreFileContent>{Content(kProfileStoreFileName, "new")},
+          std::vector<StoreFileContent>{Content(kMacroStoreFileName, "new"),
+                                        Content(kProfileStoreFileName, "new")}}) {
+        const StoreWriteResult refused = CommitStoreFiles(Folder(), files);
+        EXPECT_EQ(refused.error, FileError::ReadOnly);
+        EXPECT_EQ(refused.path.FileName(), QByteArray("pro.data"));
+        EXPECT_EQ(ReadBytes(In("pro.data")), QByteArray("the user's profiles"));
+        EXPECT_EQ(ReadBytes(In("macro.data")), QByteArray("the user's macros"));
+        EXPECT_EQ(Names(), (QStringList{"macro.data", "pro.data"}));
+    }
+
+    ASSERT_EQ(::chmod(QFile::encodeName(In("pro.data")).constData(), 0640), 0);
+    ASSERT_TRUE(CommitStoreFiles(Folder(), {Content(kProfileStoreFileName, "new profiles"),
+                                            Content(kMacroStoreFileName, "new macros")}));
+    const auto mode = [this](const char* name) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(In(name)).constData(), &info) == 0 ? info.st_mode & 07777
+                                                                           : 0u;
+    };
+    EXPECT_EQ(mode("pro.data"), 0640u);
+    EXPECT_EQ(mode("macro.data"), 0600u);
 }
 
 }  // namespace

@@ -2,7 +2,13 @@
 
 #include <unistd.h>
 
+#include <array>
+#include <chrono>
+#include <thread>
+#include <vector>
+
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -325,6 +331,93 @@ TEST_F(ProfileStoreTest, AnImportThatCannotBeSavedChangesNothing) {
     ASSERT_TRUE(store.ImportProfile(FileIn("macros.pro")).Ok());
     EXPECT_EQ(ReadBytes(StorePath()).size(), 330052);
     EXPECT_EQ(ReadBytes(MacroPath()).size(), 480);
+}
+
+TEST_F(ProfileStoreTest, NoChangeMakesAStoreLargerThanItsReadersAccept) {
+    WriteBytes(StorePath(), Index(0) + RecordBytes("Mine"));
+    {
+        // As many macros as a store holds, without taking their room on the disk.
+        QFile macros(MacroPath());
+        ASSERT_TRUE(macros.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(macros.resize(kMaxMacroStoreBytes));
+    }
+    ASSERT_TRUE(store.LoadProfiles().keptAside.empty());
+    ASSERT_EQ(store.Macros().Count(), kMaxMacroCount);
+    QByteArray pro = RecordBytes("Macros");
+    PutMacroEntry(pro, 0, 4, "Copy");
+    WriteBytes(FileIn("macros.pro"), pro);
+    WriteBytes(FileIn("one.macro"), Utf16("One") + QByteArray(234, '\0'));
+    const QByteArray profilesBefore = ReadBytes(StorePath());
+
+    // One macro more and every later reading would refuse the store whole.
+    EXPECT_EQ(store.ImportProfile(FileIn("macros.pro")).error, ImportError::StoreFull);
+    EXPECT_EQ(store.Macros().Import(FileIn("one.macro")).error, ImportError::StoreFull);
+    EXPECT_FALSE(store.Macros().RoomFor(1));
+    EXPECT_EQ(store.Count(), 1);
+    EXPECT_EQ(store.SelectedIndex(), 0);
+    EXPECT_EQ(store.Macros().Count(), kMaxMacroCount);
+    EXPECT_TRUE(ReadBytes(StorePath()) == profilesBefore);
+    EXPECT_EQ(QFileInfo(MacroPath()).size(), kMaxMacroStoreBytes);
+
+    // A profile that brings no macro still has room; the profiles have a bound of their own.
+    WriteBytes(FileIn("plain.pro"), RecordBytes("Plain"));
+    EXPECT_TRUE(store.ImportProfile(FileIn("plain.pro")).Ok());
+    EXPECT_TRUE(store.RoomForProfiles(kMaxProfileCount - 2));
+    EXPECT_FALSE(store.RoomForProfiles(kMaxProfileCount - 1));
+    EXPECT_EQ(QFileInfo(MacroPath()).size(), kMaxMacroStoreBytes);
+}
+
+TEST_F(ProfileStoreTest, AFolderLockedPastTheWaitIsAnErrorNeverAReasonToGoOn) {
+    WriteBytes(StorePath(), Index(0) + RecordBytes("Mine"));
+    WriteBytes(MacroPath(), Utf16("Keep") + QByteArray(232, '\0'));
+    const QByteArray profiles = ReadBytes(StorePath());
+    const QByteArray macros = ReadBytes(MacroPath());
+    // Another writer holds the store folder (a lock of its own, as another process's would be)
+    // for longer than anyone waits.
+    const NativePath storeFolder(dir.filePath(QStringLiteral("ms_1")));
+    StoreFolderLock other(storeFolder, StoreFolderLock::Mode::Exclusive,
+                          std::chrono::milliseconds(0));
+    ASSERT_TRUE(other.Held());
+    const QString folder = dir.path() + QLatin1Char('/');
+
+    // Each waits out the lock at the same time; none reads without it or writes.
+    std::array<bool, 5> busy{};
+    std::vector<std::thread> waiting;
+    waiting.emplace_back([&] {
+        ProfileStore reader(folder, texts);
+        busy[0] = reader.ReadProfiles().condition == StoreCondition::Busy && reader.Count() == 0;
+    });
+    waiting.emplace_back([&] {
+        MacroStore reader(folder);
+        busy[1] = reader.Load().condition == StoreCondition::Busy && reader.Count() == 0;
+    });
+    waiting.emplace_back([&] {
+        ProfileStore writer(folder, texts);
+        const ProfileStore::Loads loads = writer.ReadForChange();
+        busy[2] = loads.profiles.condition == StoreCondition::Busy &&
+                  loads.macros.condition == StoreCondition::Busy;
+    });
+    waiting.emplace_back([&] {
+        // The program's start: nothing kept aside, nothing saved, and said so.
+        ProfileStore program(folder, texts);
+        const StoreStartReport report = program.LoadProfiles();
+        busy[3] = report.saveFailed && report.keptAside.empty() &&
+                  !program.Rename(0, QStringLiteral("Other"));
+    });
+    waiting.emplace_back([&] {
+        const StoreWriteResult written = CommitStoreFiles(
+            storeFolder, {{kProfileStoreFileName, [](QIODevice& f) { return f.write("x") == 1; }}});
+        busy[4] = written.error == FileError::Busy;
+    });
+    for (std::thread& thread : waiting) {
+        thread.join();
+    }
+    EXPECT_EQ(busy, (std::array<bool, 5>{true, true, true, true, true}));
+    EXPECT_TRUE(ReadBytes(StorePath()) == profiles);
+    EXPECT_TRUE(ReadBytes(MacroPath()) == macros);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("ms_1")))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("macro.data"), QStringLiteral("pro.data")}));
 }
 
 TEST_F(ProfileStoreTest, ExportOntoAStoreFileIsRefused) {

@@ -6,8 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -151,6 +156,65 @@ TEST_F(FileIoTest, WritabilityIsJudgedByTheFolderThatWouldHoldTheFile) {
         0);
 }
 
+TEST_F(FileIoTest, TemporaryFilesSayWhoseTheyAreAndThoseOfGoneWritersAreRemoved) {
+    // A writer that has ended: its process id is free (and not taken again this soon).
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        ::_exit(0);
+    }
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const QByteArray goneTemporary = ".a.pro.talvore-tmp." + QByteArray::number(gone) + ".x1";
+    const QByteArray liveTemporary =
+        ".b.pro.talvore-tmp." + QByteArray::number(::getppid()) + ".x2";
+    WriteBytes(In(goneTemporary.constData()), "half of a.pro");
+    WriteBytes(In(liveTemporary.constData()), "half of b.pro, still being written");
+    WriteBytes(In(".c.pro.tmp-zz"), "no writer named: nobody can tell it is gone");
+
+    QStringList whileWriting;
+    ASSERT_EQ(WriteFileAtomically(In("a.pro"),
+                                  [&](QIODevice& file) {
+                                      whileWriting = Names();
+                                      return WriteText(file, "a");
+                                  }),
+              FileError::None);
+    const QString own =
+        QStringLiteral(".a.pro.talvore-tmp.%1.").arg(static_cast<qlonglong>(::getpid()));
+    EXPECT_EQ(std::count_if(whileWriting.begin(), whileWriting.end(),
+                            [&](const QString& name) { return name.startsWith(own); }),
+              1)
+        << whileWriting.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(Names(), (QStringList{QString::fromLatin1(liveTemporary),
+                                    QStringLiteral(".c.pro.tmp-zz"), QStringLiteral("a.pro")}));
+}
+
+TEST_F(FileIoTest, ReadOnlyFilesStayAndLinksStayLinks) {
+    WriteBytes(In("kept.pro"), "the user's");
+    ASSERT_EQ(::chmod(QFile::encodeName(In("kept.pro")).constData(), 0444), 0);
+    // Refused even where the system would let us (as root): the file was made read-only.
+    EXPECT_EQ(
+        WriteFileAtomically(In("kept.pro"), [](QIODevice& file) { return WriteText(file, "new"); }),
+        FileError::ReadOnly);
+    EXPECT_EQ(ReadBytes(In("kept.pro")), QByteArray("the user's"));
+
+    // A link to a file, and one to a file that is not there yet (relative, into another folder).
+    WriteBytes(In("synced/t.pro"), "old");
+    ASSERT_EQ(::symlink("synced/t.pro", QFile::encodeName(In("l.pro")).constData()), 0);
+    ASSERT_EQ(::symlink("synced/later.pro", QFile::encodeName(In("l2.pro")).constData()), 0);
+    EXPECT_EQ(WriteTarget(In("l2.pro")),
+              NativePath(In("l2.pro")).Folder().Child("synced/later.pro"));
+    for (const char* link : {"l.pro", "l2.pro"}) {
+        ASSERT_EQ(
+            WriteFileAtomically(In(link), [](QIODevice& file) { return WriteText(file, "new"); }),
+            FileError::None);
+        EXPECT_TRUE(QFileInfo(In(link)).isSymLink()) << link;
+    }
+    EXPECT_EQ(ReadBytes(In("synced/t.pro")), QByteArray("new"));
+    EXPECT_EQ(ReadBytes(In("synced/later.pro")), QByteArray("new"));
+    EXPECT_EQ(QDir(In("synced")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("later.pro"), QStringLiteral("t.pro")}));
+}
+
 TEST(PrintableText, ControlCharactersCannotForgeLines) {
     EXPECT_EQ(EscapeControls(QStringLiteral("a\tb\nc\rd\\e")),
               QStringLiteral("a\\tb\\nc\\rd\\\\e"));
@@ -162,6 +226,11 @@ TEST(PrintableText, ControlCharactersCannotForgeLines) {
     EXPECT_EQ(EscapeControls(QStringLiteral("\U0001F600")), QStringLiteral("\U0001F600"));
     EXPECT_EQ(PrintableFileName(QByteArray("\xc3\xa9\xc3\n\xed\xa0\x80")),
               QStringLiteral("\u00e9\\xc3\\n\\xed\\xa0\\x80"));
+    // Line and paragraph separators split a line on many terminals; the direction controls make
+    // a name read in another order than it is stored.
+    EXPECT_EQ(EscapeControls(QStringLiteral("a\u2028b\u2029c\u202Ed\u2066e\u200Ff")),
+              QStringLiteral("a\\u{2028}b\\u{2029}c\\u{202e}d\\u{2066}e\\u{200f}f"));
+    EXPECT_EQ(PrintableFileName(QByteArray("x\xe2\x80\xaey")), QStringLiteral("x\\u{202e}y"));
 }
 
 }  // namespace

@@ -288,7 +288,7 @@ TEST_F(ControlsTest, ComboSelectionWithAndWithoutNotification) {
 TEST_F(ControlsTest, EditReportsFocusAndTypingButNotTextSetByCode) {
     window.ShowWindow();
     QWidget* root = window.RootWidget();
-    QApplication::setActiveWindow(root);
+    root->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(root));
 
     Edit name = window.Find<Edit>("edit_name");

@@ -54,8 +54,8 @@ TEST(SmallLayouts, MessageBoxHoldsTheDeviceAccessHint) {
 // The data folder's messages wrap inside the box in every language.
 TEST(SmallLayouts, MessageBoxHoldsTheDataFolderMessages) {
     for (const char* language : {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml", "lan/ES.xml"}) {
-        for (const char* key :
-             {"data_not_saved_text", "store_kept_aside_text", "import_not_saved_text"}) {
+        for (const char* key : {"data_not_saved_text", "store_kept_aside_text",
+                                "import_not_saved_text", "store_full_text"}) {
             auto w = Open(QStringLiteral("msg.xml"), language);
             Label message = w->Require<Label>(QStringLiteral("warning"));
             message.SetTextKey(QLatin1String(key));

@@ -8,8 +8,6 @@
 #include "ui/language_manager.h"
 #include "ui/ui_application.h"
 
-namespace {
-
 void EnsureApp() {
     static int argc = 1;
     static char name[] = "talvore_layouts_test";
@@ -21,8 +19,6 @@ void EnsureApp() {
     }();
     (void)app;
 }
-
-}  // namespace
 
 std::unique_ptr<LayoutWindow> Open(const QString& file, const char* language) {
     EnsureApp();

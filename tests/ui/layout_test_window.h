@@ -42,6 +42,8 @@ private:
 inline constexpr const char* kLanguages[] = {"lan/CN.xml", "lan/EN.xml", "lan/RU.xml",
                                              "lan/ES.xml"};
 
+// The application object of these tests, made once, with the source tree's skin folder.
+void EnsureApp();
 std::unique_ptr<LayoutWindow> Open(const QString& file, const char* language = "lan/EN.xml");
 bool IsInside(const QWidget* widget, const QWidget* ancestor);
 void ExpectSlider(const LayoutWindow& w, const QString& name, int minimum, int maximum);

@@ -1,6 +1,7 @@
 // The main window's layout holds every control the program looks up, of the kind it expects, and
 // its texts fit in every language.
 #include <gtest/gtest.h>
+#include <QDirIterator>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include "page/function_codes.h"
 #include "tests/ui/layout_test_window.h"
 #include "ui/language_manager.h"
+#include "ui/ui_internal.h"
 
 namespace {
 
@@ -81,6 +83,58 @@ TEST(MainLayout, ButtonRowsAndProfiles) {
     }
     for (const char* name : {"ms_1_wired", "ms_1_wireless", "ms_1_BLE"}) {
         w->Require<Label>(QString::fromLatin1(name));
+    }
+}
+
+QStringList g_loaderMessages;
+void CaptureLoaderMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg) {
+        g_loaderMessages.append(text);
+    }
+}
+
+// The UI loader skips a property it cannot read with no more than a warning, and each Qt release
+// reads a little differently: every layout of the skin folder must load without a word from it.
+TEST(Layouts, EveryLayoutLoadsWithoutAWarning) {
+    EnsureApp();
+    const QDir skin(QStringLiteral(TALVORE_SOURCE_DIR "/res"));
+    QDirIterator files(skin.path(), {QStringLiteral("*.xml")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    int loaded = 0;
+    while (files.hasNext()) {
+        const QString file = skin.relativeFilePath(files.next());
+        if (file.startsWith(QLatin1String("lan/"))) {
+            continue;  // language files, not layouts
+        }
+        g_loaderMessages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(CaptureLoaderMessages);
+        QString error;
+        std::unique_ptr<QWidget> root(ui_internal::LoadLayout(file, nullptr, &error));
+        qInstallMessageHandler(previous);
+        EXPECT_NE(root, nullptr) << error.toStdString();
+        EXPECT_TRUE(g_loaderMessages.isEmpty())
+            << file.toStdString() << ":\n" << g_loaderMessages.join(QLatin1Char('\n')).toStdString();
+        ++loaded;
+    }
+    EXPECT_GE(loaded, 12);
+}
+
+// The buttons that open a chooser (a button's function, a colour) show the pointing hand.
+TEST(MainLayout, ChooserButtonsShowThePointingHand) {
+    auto w = Open(QStringLiteral("main.xml"));
+    QStringList names;
+    for (int k = 1; k <= 18; ++k) {
+        names << QStringLiteral("ms_1_btn_key_%1").arg(k);
+    }
+    for (int k = 1; k <= 8; ++k) {
+        names << QStringLiteral("ms_1_btn_dpi_color_%1").arg(k);
+    }
+    names << QStringLiteral("ms_1_btn_light_color");
+    for (const QString& name : names) {
+        const QWidget* button = w->Require<Button>(name).Widget();
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->testAttribute(Qt::WA_SetCursor)) << name.toStdString();
+        EXPECT_EQ(button->cursor().shape(), Qt::PointingHandCursor) << name.toStdString();
     }
 }
 

@@ -3,8 +3,8 @@
 // after the dialog has gone; how the second shows stale or damaged entries and corrects its count.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <QtTest/QTest>
 
 #include <algorithm>
@@ -40,7 +40,7 @@ void EnsureApp() {
 // Shown and active, so the focus moves as it does for a user.
 void ShowActive(WindowImplBase& window) {
     window.ShowWindow();
-    QApplication::setActiveWindow(window.RootWidget());
+    window.RootWidget()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.RootWidget()));
 }
 

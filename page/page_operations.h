@@ -1,0 +1,34 @@
+// What other programs may ask of the running program: talvorectl through the single-instance
+// socket, and so later a D-Bus interface. Each operation does what the page's own control does:
+// the page shows the result at once, and the stores are saved under their lock as every save of
+// the program is. While the program runs it is the only writer of its data folder, so this is
+// the way other programs change its stores.
+#pragma once
+
+#include <QString>
+
+#include "sys/file_io.h"
+
+class ProfileList;
+class ProfileStore;
+
+class PageOperations {
+public:
+    struct Outcome {
+        bool done = false;
+        QString name;   // done: the name the new profile or macro was stored under
+        QString error;  // not done: why, one English sentence that says nothing was changed
+    };
+
+    PageOperations(ProfileStore& store, ProfileList& profiles)
+        : store_(store), profiles_(profiles) {}
+
+    // As the profile import button, without the dialogs: added, selected and shown.
+    Outcome ImportProfile(const NativePath& file);
+    // As the macro editor's import button.
+    Outcome ImportMacro(const NativePath& file);
+
+private:
+    ProfileStore& store_;
+    ProfileList& profiles_;
+};
