@@ -21,8 +21,10 @@ int main(int argc, char** argv) {
         QRect rect = window.ScreenRect();
         rect.moveLeft(area.left() + std::max(0, (area.width() - kPairWidth) / 2));
         window.MoveWindow(rect);
+        // Started hidden, the panel waits for the window: the demo stays in the tray until then.
         sim::ShowSimulatedMousePanelAfterFirstFrame(
-            window.RootWidget(), UiApplication::SkinPath(QStringLiteral("skins")));
+            window.RootWidget(), UiApplication::SkinPath(QStringLiteral("skins")),
+            window.StartHidden());
     };
     return RunProgram(argc, argv, options);
 }

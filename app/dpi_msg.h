@@ -1,5 +1,6 @@
 // The short-lived popup with the mouse's new DPI value, in the bottom-right corner of the work
-// area, above other windows and never taking the focus. It frees itself when its window ends.
+// area (centred on the main window on Wayland, where windows cannot place themselves), above
+// other windows and never taking the focus. It frees itself when its window ends.
 #pragma once
 
 #include <functional>
@@ -34,4 +35,5 @@ private:
     std::function<void(CDPIMsg*)> onEnded_;
     Label label_;
     bool freeOnClose_ = false;
+    bool onWayland_ = false;
 };

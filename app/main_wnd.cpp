@@ -11,19 +11,26 @@
 #include "sys/folders.h"
 #include "sys/ini_file.h"
 #include "sys/program_layout.h"
+#include "sys/session_type.h"
 #include "sys/ui_language.h"
 #include "ui/cursor.h"
 #include "ui/language_manager.h"
 #include "ui/ui_application.h"
 
 Q_LOGGING_CATEGORY(lcMainWindow, "talvore.window")
+// Every battery reading: silent unless asked for (talvore.battery.debug=true).
+Q_LOGGING_CATEGORY(lcBattery, "talvore.battery", QtInfoMsg)
 
 namespace {
 
 using namespace program_messages;
 
 constexpr char kIconImage[] = "skins/icon_256.png";
-constexpr int kTrayMenuLift = 58;
+// The pages of device_tab_switch: the settings page, and what the window shows without a mouse.
+constexpr int kSettingsPage = 0;
+constexpr int kNoMousePage = 1;
+// A DPI notification stays as briefly as the popup would.
+constexpr int kDpiNoteMs = 2000;
 constexpr quintptr kDeviceArrival = 0x8000;
 constexpr quintptr kDeviceRemoveComplete = 0x8004;
 constexpr quintptr kDeviceNodesChanged = 7;
@@ -44,7 +51,10 @@ QString LanguageFileOf(int languageId) {
 
 }  // namespace
 
-CMainWnd::CMainWnd(PagePlatform platform) : platform_(platform), page_(std::move(platform)) {}
+CMainWnd::CMainWnd(PagePlatform platform)
+    : platform_(platform),
+      page_(std::move(platform)),
+      menus_(ConfigPath(), [this] { dataNotices_.SaveFailed(); }) {}
 
 CMainWnd::~CMainWnd() {
     RemoveVirtualWindow(QLatin1String(kPageVirtualWindow));
@@ -92,13 +102,16 @@ void CMainWnd::InitWindow() {
     SetIcon(QLatin1String(kIconImage));
     ChooseLanguage();
     const QString name = LanguageManager::Instance().Text(QStringLiteral("mouse_name_text"));
-    tray_.Create(this, QLatin1String(kIconImage), name);
-    page_.Battery().SetListener([this] { UpdateTrayToolTip(); });
+    menus_.Load(this);
+    tray_.Create(this, QLatin1String(kIconImage), name, &menus_.TrayMenu());
+    page_.Battery().SetListener([this] { OnBatteryChanged(); });
     UpdateTrayToolTip();
 
     comboLanguage_ = Find<ComboBox>(QStringLiteral("combo_lan"));
-    FindOptional<Control>(QStringLiteral("skin_btn"));
-    FindOptional<Control>(QStringLiteral("main_menu_btn"));
+    skinButton_ = Find<Button>(QStringLiteral("skin_btn"));
+    menuButton_ = Find<Button>(QStringLiteral("main_menu_btn"));
+    skinButton_.SetToolTip(LanguageManager::Instance().Text(QStringLiteral("look_button_text")));
+    menuButton_.SetToolTip(LanguageManager::Instance().Text(QStringLiteral("menu_button_text")));
     minButton_ = Find<Button>(QStringLiteral("min_btn"));
     exitButton_ = Find<Button>(QStringLiteral("exit_btn"));
     FindOptional<Control>(QStringLiteral("apply_progress"));
@@ -146,6 +159,9 @@ void CMainWnd::SwitchLanguage(int index) {
     LanguageManager::Instance().Switch(LanguageFileOf(id));
     page_.RefreshPage();
     UpdateTrayToolTip();
+    menus_.ReloadTexts();
+    skinButton_.SetToolTip(LanguageManager::Instance().Text(QStringLiteral("look_button_text")));
+    menuButton_.SetToolTip(LanguageManager::Instance().Text(QStringLiteral("menu_button_text")));
     WriteLanguageId(index + 1);
 }
 
@@ -171,13 +187,31 @@ void CMainWnd::Notify(const Notification& n) {
 
 void CMainWnd::OnClick(const Notification& n) {
     if (n.sender == exitButton_) {
-        ShowWindow(false);  // the program lives on in the notification area
+        HideOrMinimise();
     } else if (n.sender == minButton_) {
+        Minimize();
+    } else if (n.sender == menuButton_) {
+        menus_.OpenProgramMenu(menuButton_);
+    } else if (n.sender == skinButton_) {
+        menus_.OpenLookMenu(skinButton_);
+    }
+}
+
+// The program lives on in the notification area; without one, a hidden window could not be
+// brought back, so it is only minimised.
+void CMainWnd::HideOrMinimise() {
+    if (TrayIcon::HostPresent()) {
+        ShowWindow(false);
+    } else {
         Minimize();
     }
 }
 
 void CMainWnd::ShowRequest() {
+    if (!activationToken_.isEmpty()) {
+        // The compositor lets a window take the focus with the launcher's token only.
+        UiApplication::UseActivationToken(std::exchange(activationToken_, QString()));
+    }
     if (deviceShown_ != 0) {
         BringToFront();
     } else {
@@ -190,6 +224,7 @@ void CMainWnd::ShowNoDeviceWarning() {
         return;
     }
     noDeviceWarningOpen_ = true;
+    showWhenMouseArrives_ = true;
     // A mouse that is there but may not be opened is not absent: say what keeps it out.
     const QString text = accessNotice_.Look() ? QLatin1String(DeviceAccessNotice::kTextKey)
                                               : QStringLiteral("no_device_text");
@@ -197,14 +232,14 @@ void CMainWnd::ShowNoDeviceWarning() {
     noDeviceWarningOpen_ = false;
 }
 
+// The tray shows its menu itself on a right click; this is for a right click it reports
+// instead: beside the icon when the tray says where it is, else at the pointer.
 void CMainWnd::OpenTrayMenu() {
-    trayMenu_.reset();
-    trayMenu_ = std::make_unique<MenuWindow>();
-    const QPoint at = CursorPosition() - QPoint(0, kTrayMenuLift);
-    if (trayMenu_->Create(this, QStringLiteral("traymenu.xml"), at,
-                          kMenuAlignLeft | kMenuAlignTop)) {
-        trayMenu_->ResizeToContent();
+    QRect icon = tray_.Geometry();
+    if (!icon.isValid()) {
+        icon = QRect(CursorPosition(), QSize(1, 1));
     }
+    menus_.TrayMenu().PopupBeside(icon);
 }
 
 void CMainWnd::OnMenuCommand(quintptr wParam) {
@@ -217,6 +252,8 @@ void CMainWnd::OnMenuCommand(quintptr wParam) {
         ShowRequest();
     } else if (name.compare(QLatin1String("exit"), Qt::CaseInsensitive) == 0) {
         EndProgram();
+    } else if (menus_.HandleCommand(name)) {
+        return;
     } else {
         const QString prefix = QStringLiteral("ms_1");
         const qsizetype shorter = std::min(name.size(), prefix.size());
@@ -251,22 +288,41 @@ void CMainWnd::OnDeviceChange(quintptr event, qintptr data) {
 
 void CMainWnd::OnDeviceConnected() {
     deviceShown_ = page_.DeviceConnected();
+    const bool first = std::exchange(firstDeviceMessage_, false);
+    const bool tray = TrayIcon::HostPresent();
     if (deviceShown_ != 0) {
-        deviceTabs_.SelectPage(0);
-        if (firstDeviceMessage_) {
+        deviceTabs_.SelectPage(kSettingsPage);
+        if (std::exchange(showWhenMouseArrives_, false)) {
+            BringToFront();  // the user asked for the window and was told no mouse was there
+        } else if (first && !(startHidden_ && tray)) {
             ShowWindow(true);  // the start-up shows the window once a mouse is there
         }
-    } else {
-        deviceTabs_.SelectPage(-1);
-        ShowWindow(false);
+        return;
     }
-    firstDeviceMessage_ = false;
+    deviceTabs_.SelectPage(kNoMousePage);
+    if (tray) {
+        ShowWindow(false);  // back in the tray until a mouse is there
+    } else if (first || !IsVisible()) {
+        // Without a tray a hidden window could never come back: it stays on screen and says
+        // that no mouse is there.
+        ShowWindow(true, first && !startHidden_);
+    }
 }
 
 void CMainWnd::ShowDpiPopup(quintptr wParam, qintptr lParam) {
     QString text = QStringLiteral("DPI :");
     if (wParam == 0) {
         text += QString::number(static_cast<qlonglong>(lParam) * 100);
+    }
+    // A Wayland window cannot put itself at the screen's corner: the desktop shows the change.
+    if (CurrentSessionKind() == SessionKind::Wayland && dpiNotes_.Available()) {
+        DesktopNote note;
+        note.summary = LanguageManager::Instance().Text(QStringLiteral("mouse_name_text"));
+        note.body = text;
+        note.icon = UiApplication::SkinPath(QLatin1String(kIconImage));
+        note.expireMs = kDpiNoteMs;
+        dpiNotes_.Show(note);
+        return;
     }
     KillTimer(page_timers::kDpiPopup);
     SetTimer(page_timers::kDpiPopup, page_timers::kDpiPopupMs);
@@ -328,6 +384,33 @@ void CMainWnd::CheckDeviceAccess() {
     if (accessNotice_.ShouldShowOnce()) {
         ShowNoDeviceWarning();
     }
+}
+
+// Every change of the battery panel: the tray's tooltip and badge, and a desktop notification
+// when the level has just fallen low.
+void CMainWnd::OnBatteryChanged() {
+    UpdateTrayToolTip();
+    const BatteryDisplay& battery = page_.Battery();
+    qCDebug(lcBattery) << "battery reading:" << battery.Level() << "charging" << battery.Charging();
+    const std::optional<LowBatteryAlert::Warning> warning =
+        batteryAlert_.Update(battery.Level(), battery.Charging());
+    tray_.SetLowBatteryBadge(batteryAlert_.Low());
+    if (!warning) {
+        return;
+    }
+    const bool critical = *warning == LowBatteryAlert::Warning::Critical;
+    const LanguageManager& texts = LanguageManager::Instance();
+    DesktopNote note;
+    note.summary = texts.Text(critical ? QStringLiteral("battery_critical_title_text")
+                                       : QStringLiteral("battery_low_title_text"));
+    note.body = texts
+                    .Text(critical ? QStringLiteral("battery_critical_body_text")
+                                   : QStringLiteral("battery_low_body_text"))
+                    .arg(battery.Level());
+    note.icon = UiApplication::SkinPath(QLatin1String(kIconImage));
+    note.critical = critical;
+    qCInfo(lcMainWindow) << "battery low:" << battery.Level();
+    batteryNotes_.Show(note);  // nothing without a notification service, and no error
 }
 
 // The mouse's name, and what the battery panel shows while it shows something, in the current

@@ -10,9 +10,12 @@
 #include "app/data_notices.h"
 #include "app/device_access_notice.h"
 #include "app/dpi_popup_holder.h"
+#include "app/low_battery_alert.h"
+#include "app/program_menus.h"
 #include "link/driver_functions.h"
 #include "link/driver_library.h"
 #include "page/ms_1_page.h"
+#include "sys/desktop_notifications.h"
 #include "ui/menu_window.h"
 #include "ui/tray_icon.h"
 #include "ui/window_impl_base.h"
@@ -41,7 +44,17 @@ public:
         accessNotice_.SetDiagnosis(std::move(diagnosis));
     }
 
+    // Start in the tray without showing the window (--hidden); shown all the same when there is
+    // no tray to come back from. Set before Create.
+    void SetStartHidden(bool hidden) { startHidden_ = hidden; }
+    bool StartHidden() const { return startHidden_; }
+    // The launcher's activation token of a later start, used when the window comes forward so
+    // that a Wayland compositor raises and focuses it.
+    void SetActivationToken(const QString& token) { activationToken_ = token; }
+
     CMS_1_Page& Page() { return page_; }
+    ProgramMenus& Menus() { return menus_; }
+    const LowBatteryAlert& BatteryAlert() const { return batteryAlert_; }
     int LanguageId() const { return languageId_; }
     int DeviceShown() const { return deviceShown_; }
     bool NoDeviceWarningOpen() const { return noDeviceWarningOpen_; }
@@ -75,6 +88,8 @@ private:
     void ShowRequest();
     void ShowNoDeviceWarning();
     void OpenTrayMenu();
+    void HideOrMinimise();
+    void OnBatteryChanged();
     void OnMenuCommand(quintptr wParam);
     void OnDeviceChange(quintptr event, qintptr data);
     void OnDeviceConnected();
@@ -93,8 +108,15 @@ private:
     HookTable hookTable_;
     TrayIcon tray_;
     DeviceAccessNotice accessNotice_;
-    std::unique_ptr<MenuWindow> trayMenu_;
+    ProgramMenus menus_;
     DpiPopupHolder dpiPopup_;
+    DesktopNotifications dpiNotes_;
+    DesktopNotifications batteryNotes_;
+    LowBatteryAlert batteryAlert_;
+    bool startHidden_ = false;
+    // The user was told that no mouse is there: the window comes up when one arrives.
+    bool showWhenMouseArrives_ = false;
+    QString activationToken_;
     int deviceShown_ = 0;
     bool firstDeviceMessage_ = true;
     int languageId_ = 0;
@@ -104,6 +126,6 @@ private:
     int endChecksLeft_ = 0;
     std::unique_ptr<QTimer> bluetoothWatch_;
     ComboBox comboLanguage_;
-    Button minButton_, exitButton_;
+    Button minButton_, exitButton_, skinButton_, menuButton_;
     TabLayout deviceTabs_;
 };

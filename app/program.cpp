@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -66,7 +67,11 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
         CMainWnd window(platform);
         window.SetDeviceAccessDiagnosis(options.diagnoseDeviceAccess);
         QObject::connect(&instance, &SingleInstance::SecondStart,
-                         [&window] { window.PostMessage(program_messages::kOpenInstance); });
+                         [&window](const QString& activationToken) {
+                             window.SetActivationToken(activationToken);
+                             window.PostMessage(program_messages::kOpenInstance);
+                         });
+        window.SetStartHidden(QCoreApplication::arguments().contains(QStringLiteral("--hidden")));
 
         // Created hidden; the first connected-state message shows it when a mouse is there.
         if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QVariantMap>
 
+#include "sys/session_type.h"
+
 namespace {
 
 constexpr int kAnswerMs = 3000;
@@ -69,26 +71,26 @@ bool StatusNotifierHost(const QDBusConnection& session) {
            qdbus_cast<QDBusVariant>(reply.arguments().at(0)).variant().toBool();
 }
 
-DoctorLine SessionLine(DesktopSession session, const QString& why) {
+DoctorLine SessionLine(SessionKind session, const QString& why) {
     switch (session) {
-        case DesktopSession::X11:
+        case SessionKind::X11:
             return {QStringLiteral("session"), QStringLiteral("X11 (%1)").arg(why)};
-        case DesktopSession::Wayland:
+        case SessionKind::Wayland:
             return {QStringLiteral("session"), QStringLiteral("Wayland (%1)").arg(why)};
-        case DesktopSession::None:
+        case SessionKind::Other:
             break;
     }
     return {QStringLiteral("session"),
             QStringLiteral("no desktop session (%1): the program needs one").arg(why)};
 }
 
-DoctorLine TrayLine(DesktopSession session, const QDBusConnection& sessionBus, XTray xtray) {
+DoctorLine TrayLine(SessionKind session, const QDBusConnection& sessionBus, XTray xtray) {
     const QString label = QStringLiteral("tray");
     if (sessionBus.isConnected() && StatusNotifierHost(sessionBus)) {
         return {label, QStringLiteral("a StatusNotifier host (the panel's tray) is there: the "
                                       "program can wait in the tray")};
     }
-    if (session == DesktopSession::X11 && xtray == XTray::Present) {
+    if (session == SessionKind::X11 && xtray == XTray::Present) {
         return {label, QStringLiteral("an X11 system tray is there: the program can wait in the "
                                       "tray")};
     }
@@ -113,14 +115,14 @@ DoctorLine NotificationLine(const QDBusConnection& sessionBus) {
                        .arg(info.at(0).toString(), info.at(2).toString())};
 }
 
-DoctorLine RecordingLine(DesktopSession session, bool hookLoads, XTray xtray) {
+DoctorLine RecordingLine(SessionKind session, bool hookLoads, XTray xtray) {
     const QString label = QStringLiteral("macro recording");
     const QString local = QStringLiteral("in the macro editor's window only: ");
     switch (session) {
-        case DesktopSession::Wayland:
+        case SessionKind::Wayland:
             return {label, local + QStringLiteral("under Wayland no program sees the keys typed "
                                                   "in other windows")};
-        case DesktopSession::X11:
+        case SessionKind::X11:
             if (xtray == XTray::NoDisplay) {
                 return {label, local + QStringLiteral("the X display %1 cannot be reached")
                                            .arg(Variable("DISPLAY"))};
@@ -130,7 +132,7 @@ DoctorLine RecordingLine(DesktopSession session, bool hookLoads, XTray xtray) {
             }
             return {label, QStringLiteral("global: the input hook sees keys and buttons in every "
                                           "window")};
-        case DesktopSession::None:
+        case SessionKind::Other:
             break;
     }
     return {label, local + QStringLiteral("there is no desktop session")};
@@ -142,46 +144,38 @@ bool IsMouse(const QString& modalias) {
     return mouse.match(modalias).hasMatch();
 }
 
-}  // namespace
-
-DesktopSession SessionFromEnvironment(QString* why) {
-    const auto because = [why](const char* name, DesktopSession session) {
-        if (why != nullptr) {
-            *why = QStringLiteral("%1=%2").arg(QLatin1String(name), Variable(name));
-        }
-        return session;
+// The session as the program decides it (sys/session_type), with the variable that decided.
+// A QT_QPA_PLATFORM the user set is the platform the program will run on.
+SessionKind SessionOfProgram(QString& why) {
+    const auto because = [&why](const char* name) {
+        why = QStringLiteral("%1=%2").arg(QLatin1String(name), Variable(name));
     };
-    const QString platform = Variable("QT_QPA_PLATFORM");
-    if (!platform.isEmpty()) {
-        const DesktopSession chosen =
-            platform.startsWith(QLatin1String("wayland")) ? DesktopSession::Wayland
-            : platform.startsWith(QLatin1String("xcb"))   ? DesktopSession::X11
-                                                          : DesktopSession::None;
-        return because("QT_QPA_PLATFORM", chosen);
+    const QByteArray forced = qgetenv("TALVORE_SESSION").trimmed().toLower();
+    const QString platform = Variable("QT_QPA_PLATFORM").section(QLatin1Char(';'), 0, 0);
+    if (forced == "x11" || forced == "wayland" || forced == "other") {
+        because("TALVORE_SESSION");
+    } else if (!platform.isEmpty()) {
+        because("QT_QPA_PLATFORM");
+    } else if (!Variable("WAYLAND_DISPLAY").isEmpty()) {
+        because("WAYLAND_DISPLAY");
+    } else if (!Variable("DISPLAY").isEmpty()) {
+        because("DISPLAY");
+    } else if (!Variable("XDG_SESSION_TYPE").isEmpty()) {
+        because("XDG_SESSION_TYPE");
+    } else {
+        why = QStringLiteral("no WAYLAND_DISPLAY, DISPLAY or XDG_SESSION_TYPE");
     }
-    if (!Variable("WAYLAND_DISPLAY").isEmpty()) {
-        return because("WAYLAND_DISPLAY", DesktopSession::Wayland);
-    }
-    if (!Variable("DISPLAY").isEmpty()) {
-        return because("DISPLAY", DesktopSession::X11);
-    }
-    const QString type = Variable("XDG_SESSION_TYPE");
-    if (type.isEmpty()) {
-        if (why != nullptr) {
-            *why = QStringLiteral("no WAYLAND_DISPLAY, DISPLAY or XDG_SESSION_TYPE");
-        }
-        return DesktopSession::None;
-    }
-    return because("XDG_SESSION_TYPE", type == QLatin1String("wayland") ? DesktopSession::Wayland
-                                       : type == QLatin1String("x11")   ? DesktopSession::X11
-                                                                        : DesktopSession::None);
+    return SessionKindOf(platform, forced, qgetenv("WAYLAND_DISPLAY"), qgetenv("DISPLAY"),
+                         qgetenv("XDG_SESSION_TYPE"));
 }
+
+}  // namespace
 
 std::vector<DoctorLine> CheckDesktop(bool hookLoads) {
     QString why;
-    const DesktopSession session = SessionFromEnvironment(&why);
+    const SessionKind session = SessionOfProgram(why);
     const QDBusConnection sessionBus = QDBusConnection::sessionBus();
-    const XTray xtray = session == DesktopSession::X11 ? XEmbedTray() : XTray::NoDisplay;
+    const XTray xtray = session == SessionKind::X11 ? XEmbedTray() : XTray::NoDisplay;
     return {SessionLine(session, why), TrayLine(session, sessionBus, xtray),
             NotificationLine(sessionBus), RecordingLine(session, hookLoads, xtray)};
 }

@@ -12,12 +12,6 @@ struct DoctorLine {
     QString text;
 };
 
-enum class DesktopSession { X11, Wayland, None };
-
-// The session the program would run in, decided as Qt picks its platform: QT_QPA_PLATFORM when
-// set, else a Wayland display, else an X display, else XDG_SESSION_TYPE. `why` names the variable.
-DesktopSession SessionFromEnvironment(QString* why = nullptr);
-
 // Session type, tray host, notification service and how macros are recorded. hookLoads: whether
 // the input hook library of the program folder loads.
 std::vector<DoctorLine> CheckDesktop(bool hookLoads);

@@ -12,7 +12,7 @@
 
 #include "link/bluez_objects.h"
 
-Q_LOGGING_CATEGORY(lcBattery, "talvore.ble.battery")
+Q_LOGGING_CATEGORY(lcBluezBattery, "talvore.ble.battery")
 
 namespace {
 
@@ -134,7 +134,7 @@ BluezBatteryProvider::BluezBatteryProvider(const QDBusConnection& bus)
     }
     exported_ = bus_.registerVirtualObject(Root(), objects_.get(), QDBusConnection::SubPath);
     if (!exported_) {
-        qCDebug(lcBattery) << "cannot export the battery objects:" << bus_.lastError().message();
+        qCDebug(lcBluezBattery) << "cannot export the battery objects:" << bus_.lastError().message();
         return;
     }
     daemonWatcher_ = std::make_unique<QDBusServiceWatcher>(
@@ -230,7 +230,7 @@ void BluezBatteryProvider::RegisterWith(const QString& adapterPath) {
                 watcher->deleteLater();
                 if (watcher->isError()) {
                     // Most often a bluetoothd started without its experimental interfaces.
-                    qCDebug(lcBattery) << "BlueZ takes no battery levels on" << adapterPath << ":"
+                    qCDebug(lcBluezBattery) << "BlueZ takes no battery levels on" << adapterPath << ":"
                                        << watcher->error().message();
                     return;
                 }

@@ -32,6 +32,19 @@ QString BatteryDisplay::Text(const TextLookup& texts) const {
     return textKey_.isEmpty() ? plainText_ : texts.Text(textKey_);
 }
 
+int BatteryDisplay::Level() const {
+    if (!panelShown_ || !textKey_.isEmpty() || !plainText_.endsWith(QLatin1Char('%'))) {
+        return -1;
+    }
+    bool ok = false;
+    const int level = plainText_.chopped(1).toInt(&ok);
+    return ok && level >= 0 && level <= 100 ? level : -1;
+}
+
+bool BatteryDisplay::Charging() const {
+    return panelShown_ && textKey_ == QLatin1String("charging_text");
+}
+
 void BatteryDisplay::Changed() {
     if (listener_) {
         listener_();

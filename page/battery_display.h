@@ -20,6 +20,11 @@ public:
     // The battery text in the current language; empty when the panel shows nothing.
     QString Text(const TextLookup& texts) const;
 
+    // The level the panel shows (0-100), or -1 while it shows none (hidden, or charging).
+    int Level() const;
+    // Whether the panel shows the mouse charging.
+    bool Charging() const;
+
     // Runs after every change of what Text() gives.
     void SetListener(std::function<void()> listener) { listener_ = std::move(listener); }
 

@@ -35,6 +35,9 @@ checks=(
     desktop-file-utils appstream dbus-daemon
     # the manual pages' roff check and talvorectl's completions, loaded by each shell
     groff-base bash-completion zsh fish
+    # the desktop tests: a headless Wayland compositor, its screenshots, our input client's
+    # libraries; an X11 window manager, a tray and the X tools the X11 tests use
+    sway grim libwayland-dev openbox trayer x11-utils
     # clang with libFuzzer and the sanitizer runtimes (scripts/fuzz.sh, scripts/sanitize.sh)
     clang clang-runtime
 )

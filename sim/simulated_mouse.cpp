@@ -299,6 +299,11 @@ void SimulatedMouse::SetBattery(int level, bool charging, bool charged) {
     Deliver(events, {});
 }
 
+int SimulatedMouse::BatteryLevel() const {
+    std::lock_guard lock(mutex_);
+    return batteryLevel_;
+}
+
 void SimulatedMouse::EmitStatus() {
     std::vector<Event> events;
     {

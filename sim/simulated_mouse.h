@@ -84,6 +84,7 @@ public:
     void PressReportRateButton();  // rate code 8 -> 4 -> 2 -> 1 -> 8, announced as 0x2069
     // charged wins over charging; the level is sent as it is given (0..255).
     void SetBattery(int level, bool charging, bool charged);
+    int BatteryLevel() const;
     void EmitStatus();  // the periodic power status, 0x4069 with level << 8 | state
 
 private:

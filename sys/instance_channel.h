@@ -20,7 +20,9 @@ inline constexpr char kInstanceName[] = "Corvane TALVORE Mouse";
 // The demo runs under its own name, beside a real program.
 inline constexpr char kDemoInstanceName[] = "Corvane TALVORE Mouse (simulated)";
 
-inline constexpr char kShowRequestLine[] = "show\n";
+// A second start sends "show", or "show <activation token>", as one line; talvorectl sends
+// "request" and a frame.
+inline constexpr char kShowRequest[] = "show";
 inline constexpr char kCommandRequestLine[] = "request\n";
 inline constexpr qsizetype kMaxFrameBytes = 1 << 20;
 

@@ -11,6 +11,8 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcInstance, "talvore.instance")
 
+// Tokens are short (compositors use a UUID or a few dozen characters); a line never grows past.
+constexpr qsizetype kMaxShowLine = 512;
 // A running instance answers a local connection at once; these only bound a hung one.
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kWriteTimeoutMs = 1000;
@@ -36,7 +38,14 @@ bool SingleInstance::SignalRunningInstance() const {
     if (!socket.waitForConnected(kConnectTimeoutMs)) {
         return false;
     }
-    socket.write(kShowRequestLine);
+    // The token is the launcher's gift to this start; the running instance makes use of it.
+    QByteArray request(kShowRequest);
+    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+    if (!token.isEmpty() && token.size() < kMaxShowLine - 8 && !token.contains('\n') &&
+        !token.contains(' ')) {
+        request += ' ' + token;
+    }
+    socket.write(request + '\n');
     const bool sent = socket.waitForBytesWritten(kWriteTimeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) {
@@ -89,16 +98,10 @@ void SingleInstance::OnReadable(QLocalSocket* socket, QByteArray& received) {
         return;  // already answered
     }
     received += socket->readAll();
-    const QByteArray show(kShowRequestLine);
     const QByteArray request(kCommandRequestLine);
-    if (received.startsWith(show)) {
-        socket->disconnectFromServer();
-        Q_EMIT SecondStart();
-        return;
-    }
     if (!received.startsWith(request)) {
-        if (!show.startsWith(received) && !request.startsWith(received)) {
-            socket->abort();  // not one of ours
+        if (!request.startsWith(received)) {
+            TakeShowLine(socket, received);
         }
         return;
     }
@@ -114,6 +117,28 @@ void SingleInstance::OnReadable(QLocalSocket* socket, QByteArray& received) {
             received.clear();
             AnswerRequest(socket, payload);
             return;
+    }
+}
+
+void SingleInstance::TakeShowLine(QLocalSocket* socket, const QByteArray& received) {
+    const QByteArray show(kShowRequest);
+    if (!received.startsWith(show) && !show.startsWith(received)) {
+        socket->abort();  // not one of ours
+        return;
+    }
+    const qsizetype end = received.indexOf('\n');
+    if (end < 0) {
+        if (received.size() > kMaxShowLine) {
+            socket->abort();  // longer than any request of ours
+        }
+        return;
+    }
+    const QByteArray line = received.left(end);
+    socket->disconnectFromServer();
+    if (line == show) {
+        Q_EMIT SecondStart(QString());
+    } else if (line.startsWith(show + ' ') && line.size() > show.size() + 1) {
+        Q_EMIT SecondStart(QString::fromUtf8(line.mid(show.size() + 1)));
     }
 }
 

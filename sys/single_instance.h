@@ -49,14 +49,18 @@ public:
     void SetRequestHandler(RequestHandler handler) { handler_ = std::move(handler); }
 
 Q_SIGNALS:
-    // A later start asked this instance to show itself.
-    void SecondStart();
+    // A later start asked this instance to show itself. `activationToken` is the token its
+    // launcher gave it (XDG_ACTIVATION_TOKEN), empty when none: with it a Wayland compositor
+    // lets this instance's window take the focus.
+    void SecondStart(const QString& activationToken);
 
 private:
     bool SignalRunningInstance() const;
     void AcceptConnections();
     // What came on a connection so far; the connection ends once it is understood.
     void OnReadable(QLocalSocket* socket, QByteArray& received);
+    // A second start's "show" line, with the launcher's activation token when it has one.
+    void TakeShowLine(QLocalSocket* socket, const QByteArray& received);
     void AnswerRequest(QLocalSocket* socket, const QByteArray& payload);
 
     Address address_;

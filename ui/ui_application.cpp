@@ -11,7 +11,10 @@
 #include <optional>
 #include <utility>
 
+#include "sys/session_type.h"
 #include "ui/skin_reading.h"
+#include "ui/ui_internal.h"
+#include "ui/window_registry.h"
 
 namespace {
 Q_LOGGING_CATEGORY(lcUi, "talvore.ui")
@@ -19,6 +22,12 @@ Q_LOGGING_CATEGORY(lcUi, "talvore.ui")
 QString& SkinFolderStore() {
     static QString folder;
     return folder;
+}
+
+// The subfolder of "skins" whose images stand in for the default ones ("light"); empty for none.
+QString& SkinVariantStore() {
+    static QString variant;
+    return variant;
 }
 
 std::optional<QString>& PendingTheme() {
@@ -32,8 +41,19 @@ bool& EndingFlag() {
 }
 }  // namespace
 
+// Before the application object: the platform and the scaling rule are read when it is made.
+// Natively on Wayland in a Wayland session, on X11 elsewhere; fractional output scales are
+// used as they are (crisp at 1.5) instead of being rounded to whole numbers.
+void UiApplication::PrepareProcess() {
+    ChooseQtPlatform();
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    // The Wayland app id and the notifications' desktop entry: the installed .desktop file.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.talvore.Talvore"));
+}
+
 UiApplication::UiApplication(int& argc, char** argv)
-    : app_(std::make_unique<QApplication>(argc, argv)) {
+    : app_((PrepareProcess(), std::make_unique<QApplication>(argc, argv))) {
     // Closing the last window must not end the program: it lives on in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
 }
@@ -58,7 +78,31 @@ QString UiApplication::SkinPath(const QString& relative) {
     if (QDir::isAbsolutePath(path)) {
         return path;
     }
-    return QDir(SkinFolderStore()).filePath(path);
+    const QDir folder(SkinFolderStore());
+    const QString prefix = QStringLiteral("skins/");
+    if (!SkinVariantStore().isEmpty() && path.startsWith(prefix)) {
+        const QString variant = folder.filePath(prefix + SkinVariantStore() + QLatin1Char('/') +
+                                                path.mid(prefix.size()));
+        if (QFileInfo::exists(variant)) {
+            return variant;
+        }
+    }
+    return folder.filePath(path);
+}
+
+bool UiApplication::HasSkinVariant() {
+    return !SkinVariantStore().isEmpty();
+}
+
+bool UiApplication::SwitchTheme(const QString& sheetFile, const QString& imageVariant) {
+    SkinVariantStore() = imageVariant;
+    if (!LoadTheme(SkinPath(QStringLiteral("skins/") + sheetFile))) {
+        return false;
+    }
+    for (QWidget* root : ui_internal::TextRoots()) {
+        ui_internal::ReloadSkinImages(root);
+    }
+    return true;
 }
 
 bool UiApplication::LoadTheme(const QString& qssPath) {
@@ -72,8 +116,13 @@ bool UiApplication::LoadTheme(const QString& qssPath) {
     sheet = ui_internal::SheetWithUsableImages(sheet, base);
     // url() in the sheet is relative to the skin folder, wherever the program was started.
     sheet.replace(QStringLiteral("url(\""), QStringLiteral("url(\"%1/").arg(base));
-    // The sheet may also name its images as "skins:<file>", the folder it lives in.
-    QDir::setSearchPaths(QStringLiteral("skins"), {base});
+    // The sheet may also name its images as "skins:<file>", the folder it lives in; a theme's
+    // own images come first.
+    QStringList imageFolders{base};
+    if (!SkinVariantStore().isEmpty()) {
+        imageFolders.prepend(base + QLatin1Char('/') + SkinVariantStore());
+    }
+    QDir::setSearchPaths(QStringLiteral("skins"), imageFolders);
     // With an application sheet in force, every step of a layout's build (a page moved into a
     // scroll area or a stack, the root given its window flags) styles the finished part again.
     if (QApplication::allWidgets().isEmpty()) {
@@ -89,6 +138,12 @@ bool UiApplication::LoadTheme(const QString& qssPath) {
 void UiApplication::ApplyPendingTheme() {
     if (std::optional<QString> sheet = std::exchange(PendingTheme(), std::nullopt)) {
         qApp->setStyleSheet(*sheet);
+    }
+}
+
+void UiApplication::UseActivationToken(const QString& token) {
+    if (!token.isEmpty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
     }
 }
 

@@ -26,8 +26,18 @@ public:
     // built with no sheet in force and styled once when its layout is complete, instead of at
     // every step of the build. The next round of the event loop puts it in force in any case.
     static bool LoadTheme(const QString& qssPath);
+    // Switches the look: `sheetFile` of the "skins" folder ("theme.qss", "theme_light.qss"),
+    // with the images of its subfolder `imageVariant` ("light"; empty for the default images)
+    // standing in for those of the same name, in open windows and in those opened later.
+    static bool SwitchTheme(const QString& sheetFile, const QString& imageVariant);
+    static bool HasSkinVariant();
     // Puts a sheet that waits for the first window in force; nothing when none waits.
     static void ApplyPendingTheme();
+
+    // The launcher's activation token (xdg-activation) for the next window that asks to be
+    // activated: on Wayland the compositor raises and focuses a window only with one. Qt takes
+    // it from XDG_ACTIVATION_TOKEN at that moment. Nothing on other platforms.
+    static void UseActivationToken(const QString& token);
 
     // Runs until PostQuitMessage; returns its code.
     int MessageLoop();
@@ -44,5 +54,7 @@ public:
     static int LoopDepth();
 
 private:
+    static void PrepareProcess();
+
     std::unique_ptr<QApplication> app_;
 };

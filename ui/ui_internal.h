@@ -25,6 +25,9 @@ void ApplyTextKeys(QWidget* root);
 // Shows the language texts of a combo box's items ("itemKeys": one key per item).
 void ApplyItemKeys(QComboBox* combo);
 
+// Loads again, through the current theme's images, every image a layout gave a widget.
+void ReloadSkinImages(QWidget* root);
+
 // Builds a widget tree from a layout file of the skin folder; null with `error` set on failure.
 QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error);
 

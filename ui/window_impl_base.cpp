@@ -24,10 +24,12 @@
 #include "ui/post_target.h"
 #include "ui/skin_reading.h"
 #include "ui/test_hook.h"
+#include "ui/title_drag.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
 #include "ui/window_host.h"
 #include "ui/window_registry.h"
+#include "ui/x11_window_type.h"
 
 namespace {
 Q_LOGGING_CATEGORY(lcWindow, "talvore.ui.window")
@@ -103,10 +105,14 @@ bool WindowImplBase::Create(WindowImplBase* owner, unsigned style, const QRect& 
     if ((style & kWindowTopMost) != 0) {
         flags |= Qt::WindowStaysOnTopHint;
     }
+    if ((style & kWindowTip) != 0) {
+        flags = Qt::ToolTip;
+    }
     if ((style & kWindowNoActivate) != 0) {
         flags |= Qt::WindowDoesNotAcceptFocus;
         root->setAttribute(Qt::WA_ShowWithoutActivating);
     }
+
     root->setParent(owner != nullptr ? owner->RootWidget() : nullptr, flags);
     // The first window of a run takes the theme now that its layout is complete.
     UiApplication::ApplyPendingTheme();
@@ -114,11 +120,17 @@ bool WindowImplBase::Create(WindowImplBase* owner, unsigned style, const QRect& 
     if (rect.isValid()) {
         root->setGeometry(rect);
     }
+    if ((style & kWindowNotification) != 0) {
+        MarkAsX11Notification(root);
+    }
     root_ = root;
     owner_ = owner;
     destroying_ = false;
     closeResult_.reset();
     root->installEventFilter(host_.get());
+    if ((style & kWindowCaption) == 0) {
+        TitleDrag::Attach(root);  // the window draws its own title: dragging it moves the window
+    }
     ui_internal::ApplyTextKeys(root);
     WireControls(root);
     ui_internal::RegisterTextRoot(root);

@@ -39,6 +39,13 @@ enum WindowStyle : unsigned {
     kWindowToolWindow = 1u << 1,  // no task-bar entry
     kWindowTopMost = 1u << 2,
     kWindowNoActivate = 1u << 3,  // showing it does not take the focus
+    // A notification bubble: the X11 window type _NET_WM_WINDOW_TYPE_NOTIFICATION, so window
+    // managers neither decorate nor focus it and keep it where it puts itself.
+    kWindowNotification = 1u << 4,
+    // A popup of its owner (a Wayland subsurface popup, an X11 override-redirect window): never
+    // takes the focus and is placed relative to its owner, also where windows cannot place
+    // themselves.
+    kWindowTip = 1u << 5,
 };
 
 class WindowImplBase {

@@ -52,4 +52,24 @@ InitialLinks ParseInitialLinks(const char* value) {
     return links;
 }
 
+int ParseInitialBattery(const char* value) {
+    constexpr int kFull = 100;
+    if (value == nullptr) {
+        return kFull;
+    }
+    const std::string text = Normalised(value);
+    int level = 0;
+    bool valid = !text.empty() && text.size() <= 3;
+    for (const char c : text) {
+        valid = valid && std::isdigit(static_cast<unsigned char>(c)) != 0;
+        level = level * 10 + (c - '0');
+    }
+    if (!valid || level > kFull) {
+        std::fprintf(stderr, "simulated mouse: %s=\"%s\" is not a level from 0 to 100; 100 taken\n",
+                     kSimBatteryVariable, value);
+        return kFull;
+    }
+    return level;
+}
+
 }  // namespace sim

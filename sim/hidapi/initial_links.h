@@ -18,4 +18,9 @@ struct InitialLinks {
 // `value` is the variable's value, null when it is unset.
 InitialLinks ParseInitialLinks(const char* value);
 
+// The battery level the mouse starts with, from TALVORE_SIM_BATTERY: a whole number 0-100.
+// Unset, or anything else (with a line on stderr for a value that is set): 100.
+inline constexpr const char* kSimBatteryVariable = "TALVORE_SIM_BATTERY";
+int ParseInitialBattery(const char* value);
+
 }  // namespace sim

@@ -22,6 +22,7 @@ public:
         mouse.SetReceiverPlugged(links.receiver);
         mouse.SetMouseAwake(links.awake);
         mouse.SetBluetoothConnected(links.bluetooth);
+        mouse.SetBattery(ParseInitialBattery(std::getenv(kSimBatteryVariable)), false, false);
         mouse.SetEventSink([this](Link link, uint16_t key, uint16_t value) {
             Dispatch([&](const Listener& l) {
                 if (l.events) {

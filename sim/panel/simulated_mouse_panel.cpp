@@ -228,7 +228,8 @@ QLayout* SimulatedMousePanel::BuildBattery() {
     batteryLevel_ = new QSlider(Qt::Horizontal);
     batteryLevel_->setObjectName(QStringLiteral("battery_level"));
     batteryLevel_->setRange(0, 100);
-    batteryLevel_->setValue(100);       // the mouse starts full and on battery
+    // The mouse starts on battery, as full as TALVORE_SIM_BATTERY says.
+    batteryLevel_->setValue(std::clamp(mouse_.BatteryLevel(), 0, 100));
     batteryLevel_->setTracking(false);  // send once the handle is let go, not on every step
     batteryText_ = new QLabel;
     batteryText_->setMinimumWidth(
@@ -546,12 +547,13 @@ private:
 
 }  // namespace
 
-void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder) {
+void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder,
+                                            bool waitForWindow) {
     auto* waiter = new PanelAfterFirstFrame(besides, skinFolder);
     QMetaObject::invokeMethod(
         waiter,
-        [waiter, besides] {
-            if (!besides->isVisible()) {
+        [waiter, besides, waitForWindow] {
+            if (!besides->isVisible() && !waitForWindow) {
                 waiter->OpenSoon();
             }
         },

@@ -92,7 +92,9 @@ SimulatedMousePanel* ShowSimulatedMousePanel(QWidget* besides, const QString& sk
 
 // The same, once `besides` has drawn its first frame, so that the program's window comes up
 // first. A window still hidden when the messages queued so far have run (no mouse connected)
-// holds nothing back: the panel opens then.
-void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder = {});
+// holds nothing back: the panel opens then, unless `waitForWindow` (a program started in the
+// tray), which waits for the window's first frame whenever that comes.
+void ShowSimulatedMousePanelAfterFirstFrame(QWidget* besides, const QString& skinFolder = {},
+                                            bool waitForWindow = false);
 
 }  // namespace sim

@@ -20,6 +20,8 @@ inline void EnsureProgramApp() {
     static UiApplication* app = new UiApplication(argc, argv);
     (void)app;
     UiApplication::SetSkinFolder(QStringLiteral(TALVORE_BIN_DIR "/res/"));
+    // The window's tests run as on a desktop with a tray, unless they say otherwise.
+    TrayIcon::OverrideHostPresent(true);
 }
 
 // A program folder in a temporary folder: Data/ lives there; the skin folder is the build's.

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
     options.bluetoothPresent = [] { return false; };
     options.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
     options.onMainWindowCreated = [](CMainWnd& window) {
-        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read);
+        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(input, &QSocketNotifier::activated, [&window, input] {
             static QByteArray pending;
             char buffer[256];

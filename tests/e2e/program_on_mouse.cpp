@@ -18,7 +18,9 @@ void ProgramOnMouse::SetUp() {
     static int argc = 1;
     static char name[] = "talvore_e2e";
     static char* argv[] = {name, nullptr};
-    static UiApplication* app = new UiApplication(argc, argv);
+    // A test's main may have made the application already (the Wayland tests do).
+    static UiApplication* app =
+        QCoreApplication::instance() == nullptr ? new UiApplication(argc, argv) : nullptr;
     (void)app;
     UiApplication::SetSkinFolder(QStringLiteral(TALVORE_BIN_DIR "/../demo/res/"));
     TestHook::Enable();

@@ -1,6 +1,7 @@
 // Started by the single-instance tests: takes the instance name given as the argument. As the
 // first instance it prints "first" and waits; when a second start signals, it prints "signalled"
-// and exits 0. As a second start it exits 1 at once, as the program does.
+// (followed by the activation token the second start passed, if any) and exits 0. As a second start
+// it exits 1 at once, as the program does.
 #include <cstdio>
 
 #include <QCoreApplication>
@@ -17,8 +18,8 @@ int main(int argc, char* argv[]) {
     if (instance.Start() == SingleInstance::Role::Second) {
         return 1;
     }
-    QObject::connect(&instance, &SingleInstance::SecondStart, &app, [] {
-        std::printf("signalled\n");
+    QObject::connect(&instance, &SingleInstance::SecondStart, &app, [](const QString& token) {
+        std::printf("signalled%s%s\n", token.isEmpty() ? "" : " ", qPrintable(token));
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });

@@ -130,6 +130,22 @@ TEST_F(SingleInstanceTest, SecondStartSignalsTheFirstAndExitsWithOne) {
     ExpectSignalledAndDone(first);
 }
 
+// The launcher's activation token of the second start reaches the first, which needs it to come
+// forward on Wayland; a value that could break the request line is not passed on.
+TEST_F(SingleInstanceTest, SecondStartPassesItsActivationToken) {
+    for (const auto& [token, expected] :
+         {std::pair{"4f1c2a_TIME123", "signalled 4f1c2a_TIME123"},
+          std::pair{"two words", "signalled"}, std::pair{"", "signalled"}}) {
+        SCOPED_TRACE(token);
+        env_.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+        QProcess& first = StartFirst();
+        env_.insert(QStringLiteral("XDG_ACTIVATION_TOKEN"), QLatin1String(token));
+        StartSecond();
+        ASSERT_TRUE(first.waitForFinished(kWaitMs));
+        EXPECT_EQ(first.readAllStandardOutput().trimmed(), QByteArray(expected));
+    }
+}
+
 TEST_F(SingleInstanceTest, StartAfterTheFirstEndedBecomesFirst) {
     QProcess& first = StartFirst();
     StartSecond();

@@ -9,6 +9,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/file_dialogs.h"
 #include "ui/menu_window.h"
+#include "ui/popup_menu.h"
 #include "ui/test_hook.h"
 #include "ui/tray_icon.h"
 
@@ -227,6 +228,21 @@ TEST_F(MessagesTest, TrayIconReportsLeftAndRightButtonUp) {
     window.PostMessage(kMsgFirstTest);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !MessagesOf(kMsgFirstTest).empty(); }));
     EXPECT_EQ(MessagesOf(ui::kMsgTrayIcon).size(), 2u);
+}
+
+// A tray menu opens beside its icon and wholly on the icon's screen, wherever the panel is.
+TEST(PopupMenuPlace, BesideTheIconAndOnTheScreenWhereverThePanelIs) {
+    const QRect screen(0, 0, 1280, 800);
+    const QSize menu(160, 90);
+    // Bottom panel, icon at the right edge: above the icon, pulled in from the edge.
+    EXPECT_EQ(PopupMenu::PlaceBeside(QRect(1256, 776, 22, 22), menu, screen), QPoint(1120, 686));
+    // Top panel, icon at the left: below the icon.
+    EXPECT_EQ(PopupMenu::PlaceBeside(QRect(2, 2, 22, 22), menu, screen), QPoint(2, 24));
+    // A second screen to the right of the first one, panel at its bottom.
+    const QRect second(1280, 0, 1920, 1080);
+    EXPECT_EQ(PopupMenu::PlaceBeside(QRect(3170, 1056, 22, 22), menu, second), QPoint(3040, 966));
+    // A menu taller than the room above a low icon still starts on the screen.
+    EXPECT_EQ(PopupMenu::PlaceBeside(QRect(600, 780, 22, 20), QSize(160, 900), screen).y(), 0);
 }
 
 TEST_F(MessagesTest, FileDialogsTakeScriptedPathsAndCancelsAndRecordTheRequest) {
