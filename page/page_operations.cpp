@@ -4,6 +4,7 @@
 #include "macro/import_result.h"
 #include "page/profile_list.h"
 #include "page/profile_store.h"
+#include "sys/printable_text.h"
 
 namespace {
 
@@ -29,4 +30,30 @@ PageOperations::Outcome PageOperations::ImportProfile(const NativePath& file) {
 
 PageOperations::Outcome PageOperations::ImportMacro(const NativePath& file) {
     return OutcomeOf(store_.Macros().Import(file), file, "macro");
+}
+
+PageOperations::Outcome PageOperations::SelectProfile(const QString& name) {
+    const int index = store_.WithLock([&name](ProfileStore& s) {
+        for (int i = 0; i < s.Count(); ++i) {
+            if (ProfileName(s.At(i)) == name) {
+                return i;
+            }
+        }
+        return -1;
+    });
+    if (index < 0) {
+        Outcome refused{false,
+                        {},
+                        QStringLiteral("no profile is named %1; nothing was changed")
+                            .arg(EscapeControls(name))};
+        refused.noSuchProfile = true;
+        return refused;
+    }
+    profiles_.ShowSelected(index);
+    return {true, name, {}};
+}
+
+PageOperations::Outcome PageOperations::Apply() {
+    apply_();
+    return {true, {}, {}};
 }

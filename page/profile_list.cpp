@@ -44,6 +44,10 @@ void ProfileList::Select(int index) {
     hooks_.requestApply();  // Select asked for the whole profile to be sent
 }
 
+void ProfileList::ShowSelected(int index) {
+    list_.Select(index, TakeFocus::kNo, Notify::kYes);
+}
+
 void ProfileList::Add() {
     if (!store_.RoomForProfiles(1)) {
         Warn(QLatin1String(kStoreFullTextKey), false);

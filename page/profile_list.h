@@ -35,6 +35,8 @@ public:
     void Fill();
     // The list's "itemselect": that profile becomes current, is shown and sent whole.
     void Select(int index);
+    // Selects the row as a click on it does (for other programs' requests).
+    void ShowSelected(int index);
 
     void Add();
     void Delete();
