@@ -50,7 +50,7 @@ int RunBackup(const QStringList& args, CommandContext& context) {
 
 const CommandRegistrar registrar({"backup", kUsage,
                                   "Write every profile, the selection and every macro into one "
-                                  "file, for restore.",
+                                  "file.",
                                   RunBackup});
 
 }  // namespace
