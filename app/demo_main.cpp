@@ -5,6 +5,7 @@
 #include "app/bluetooth_presence.h"
 #include "app/main_wnd.h"
 #include "app/program.h"
+#include "app/session_api.h"
 #include "sim/panel/simulated_mouse_panel.h"
 #include "sim/simulated_gatt_backend.h"
 #include "ui/ui_application.h"
@@ -12,6 +13,7 @@
 int main(int argc, char** argv) {
     ProgramOptions options;
     options.instanceName = QString::fromLatin1(kDemoInstanceName);
+    options.sessionApiName = QString::fromLatin1(kDemoSessionApiName);
     options.bluetoothPresent = BluetoothMousePresent;
     options.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
     options.onMainWindowCreated = [](CMainWnd& window) {

@@ -174,6 +174,9 @@ void CMainWnd::WriteLanguageId(int id) {
 }
 
 void CMainWnd::Notify(const Notification& n) {
+    if (stateListener_) {
+        stateListener_();
+    }
     if (!n.virtualWindow.isEmpty()) {
         WindowImplBase::Notify(n);
         return;
@@ -427,6 +430,9 @@ void CMainWnd::UpdateTrayToolTip() {
 
 qintptr CMainWnd::HandleCustomMessage(unsigned message, quintptr wParam, qintptr lParam,
                                       bool& handled) {
+    if (stateListener_) {
+        stateListener_();
+    }
     handled = true;
     switch (message) {
         case ui::kMsgDestroy:

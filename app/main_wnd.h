@@ -70,6 +70,9 @@ public:
     // control is back in the main loop.
     void EndProgram();
     bool Ending() const { return ending_; }
+    // Runs whenever a message or notification may have changed what the page shows (the session
+    // D-Bus API looks again).
+    void SetStateListener(std::function<void()> listener) { stateListener_ = std::move(listener); }
     // Whether a device-interface name is the Bluetooth mouse's ("VID&02045E" and "PID&0069" in
     // any letter case).
     static bool IsBluetoothMouseInterface(const QString& name);
@@ -123,6 +126,7 @@ private:
     bool noDeviceWarningOpen_ = false;
     bool bluetoothInterfacePresent_ = false;
     bool ending_ = false;
+    std::function<void()> stateListener_;
     int endChecksLeft_ = 0;
     std::unique_ptr<QTimer> bluetoothWatch_;
     ComboBox comboLanguage_;

@@ -8,7 +8,10 @@
 #include <QThread>
 
 #include "app/main_wnd.h"
+#include "app/page_session_backend.h"
+#include "app/program_help.h"
 #include "app/quit_signals.h"
+#include "app/session_api.h"
 #include "app/talvorectl_requests.h"
 #include "link/program_messages.h"
 #include "macro/store_file.h"
@@ -27,6 +30,9 @@ bool SystemBusPresent() {
 }
 
 int RunProgram(int argc, char** argv, const ProgramOptions& options) {
+    if (const auto answered = AnswerInformationRequest(argc, argv)) {
+        return *answered;
+    }
     UiApplication app(argc, argv);
     SingleInstance instance(options.instanceName);
     if (instance.Start() == SingleInstance::Role::Second) {
@@ -85,11 +91,23 @@ int RunProgram(int argc, char** argv, const ProgramOptions& options) {
             [&requests](const InstanceRequest& request, const SingleInstance::Accept& accept) {
                 return AnswerTalvorectl(request, accept, requests);
             });
+        // Other programs of the session reach the page over D-Bus; without a session bus the
+        // program runs on without it (SessionApi says so once in the log).
+        PageSessionBackend backend([&window]() -> CMS_1_Page* {
+            return window.Ending() || !window.IsWindow() ? nullptr : &window.Page();
+        });
+        std::unique_ptr<SessionApi> sessionApi;
+        if (!options.sessionApiName.isEmpty()) {
+            sessionApi = std::make_unique<SessionApi>(backend, QDBusConnection::sessionBus(),
+                                                      options.sessionApiName);
+            window.SetStateListener([api = sessionApi.get()] { api->NoteChange(); });
+        }
         // A signal to end takes the way the tray's Exit takes.
         QuitSignals quitSignals([&window](int) { window.EndProgram(); });
         qCInfo(lcProgram) << "running";
         app.MessageLoop();
         instance.SetRequestHandler({});
+        window.SetStateListener({});
     }
     // The last save is done: talvorectl may write the stores itself from now on.
     presence.reset();

@@ -15,6 +15,8 @@ class CMainWnd;
 struct ProgramOptions {
     // The single-instance name; the demo runs under its own, beside a real program.
     QString instanceName = QString::fromLatin1(kInstanceName);
+    // The name the program owns on the session bus for its D-Bus API; empty: no API.
+    QString sessionApiName = QStringLiteral("org.talvore.Talvore");
     std::function<bool()> bluetoothPresent;
     std::function<std::unique_ptr<GattBackend>()> makeGattBackend;
     // Whether this user may open the mouse's device nodes; none for a simulated mouse.

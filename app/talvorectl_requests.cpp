@@ -32,7 +32,9 @@ InstanceReply AnswerTalvorectl(const InstanceRequest& request, const SingleInsta
                            .arg(target.dataFolder.Display(), asked.Display()));
     }
     const bool import = request.command == QLatin1String("import");
-    if ((!import && request.command != QLatin1String("import-macro")) || request.args.size() != 1) {
+    const bool select = request.command == QLatin1String("select");
+    if ((!import && !select && request.command != QLatin1String("import-macro")) ||
+        request.args.size() != 1) {
         return Refused(kExitUsage, QStringLiteral("talvore does not take the command %1 with %2 "
                                                   "arguments; nothing was changed")
                                        .arg(EscapeControls(request.command))
@@ -50,10 +52,17 @@ InstanceReply AnswerTalvorectl(const InstanceRequest& request, const SingleInsta
     if (!accept()) {
         return Refused(kExitRefused, QStringLiteral("the command was given up before it began"));
     }
-    const NativePath file = NativePath::FromBytes(request.args.front());
-    qCInfo(lcRequests).noquote() << "talvorectl" << request.command << file.Display();
-    const PageOperations::Outcome outcome =
-        import ? page->ImportProfile(file) : page->ImportMacro(file);
+    PageOperations::Outcome outcome;
+    if (select) {
+        // A profile name, not a file.
+        const QString name = QString::fromUtf8(request.args.front());
+        qCInfo(lcRequests).noquote() << "talvorectl select" << EscapeControls(name);
+        outcome = page->SelectProfile(name);
+    } else {
+        const NativePath file = NativePath::FromBytes(request.args.front());
+        qCInfo(lcRequests).noquote() << "talvorectl" << request.command << file.Display();
+        outcome = import ? page->ImportProfile(file) : page->ImportMacro(file);
+    }
     InstanceReply reply;
     if (outcome.done) {
         reply.exitCode = 0;

@@ -23,17 +23,12 @@ const CommandInfo* FindCommand(const QString& name) {
     return it == commands.end() ? nullptr : &*it;
 }
 
-void PrintUsage(std::FILE* stream) {
+std::vector<CommandInfo> AllCommands() {
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(), [](const CommandInfo& a, const CommandInfo& b) {
         return QLatin1String(a.name) < QLatin1String(b.name);
     });
-    PrintLine(stream, QStringLiteral("usage: talvorectl COMMAND [ARGUMENTS]"));
-    for (const auto& c : commands) {
-        PrintLine(
-            stream,
-            QStringLiteral("  %1\n      %2").arg(QLatin1String(c.usage), QLatin1String(c.summary)));
-    }
+    return commands;
 }
 
 void PrintLine(std::FILE* stream, const QString& line) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <vector>
 
 #include <QByteArrayList>
 #include <QString>
@@ -36,7 +37,8 @@ public:
 };
 
 const CommandInfo* FindCommand(const QString& name);
-void PrintUsage(std::FILE* stream);
+// Every command, by name.
+std::vector<CommandInfo> AllCommands();
 
 // Writes a UTF-8 line to the stream.
 void PrintLine(std::FILE* stream, const QString& line);

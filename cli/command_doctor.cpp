@@ -1,6 +1,7 @@
 // talvorectl doctor: can this user reach the mouse? Lists the mouse's hidraw nodes and whether each
 // opens, the program's own files (skin folder, driver and hook libraries), the device rules, and
-// what to do when a node of the mouse exists but cannot be opened.
+// what to do when a node of the mouse exists but cannot be opened; then what the desktop offers
+// (session, tray, notifications, macro recording) and BlueZ's state.
 #include <cstring>
 #include <optional>
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 
 #include "cli/cli_support.h"
+#include "cli/desktop_checks.h"
 #include "link/driver_library.h"
 #include "sys/device_access.h"
 #include "sys/program_layout.h"
@@ -64,7 +66,7 @@ bool PrintNodes(CommandContext& context, const DeviceAccessReport& report) {
 }
 
 // Prints the skin folder and the libraries found from the program folder; true when all are there.
-bool PrintProgramFiles(CommandContext& context) {
+bool PrintProgramFiles(CommandContext& context, bool& hookLoads) {
     bool complete = true;
     const QString resources = ResourceFolderOf(context.programFolder);
     const bool haveResources = QFileInfo(resources + QLatin1String("main.xml")).isFile();
@@ -83,7 +85,7 @@ bool PrintProgramFiles(CommandContext& context) {
                                         loads ? QStringLiteral("loads") : library.ErrorString()));
     }
     HookLibrary hook;
-    const bool hookLoads = hook.Load(libraries + QStringLiteral("Hook.so"));
+    hookLoads = hook.Load(libraries + QStringLiteral("Hook.so"));
     complete = complete && hookLoads;
     PrintLine(context.out,
               QStringLiteral("  library      %1Hook.so  %2")
@@ -131,6 +133,16 @@ void PrintWhatToDo(CommandContext& context, const QString& installedRules) {
                        "session; from another session (ssh, a second seat) it stays closed."));
 }
 
+// Findings that tell, but never fail the check: a desktop without a tray is still a desktop.
+void PrintSection(CommandContext& context, const char* title,
+                  const std::vector<DoctorLine>& lines) {
+    PrintLine(context.out, QLatin1String(title));
+    for (const DoctorLine& line : lines) {
+        PrintLine(context.out,
+                  QStringLiteral("  %1  %2").arg(line.label.leftJustified(15), line.text));
+    }
+}
+
 int RunDoctor(const QStringList& args, CommandContext& context) {
     const std::optional<DoctorOptions> options = ParseOptions(args);
     if (!options) {
@@ -139,7 +151,8 @@ int RunDoctor(const QStringList& args, CommandContext& context) {
     const DeviceAccessReport report =
         DiagnoseMouseAccess(SysfsHidrawNodes(options->sysRoot, options->devRoot));
     const bool nodesOpen = PrintNodes(context, report);
-    const bool filesComplete = PrintProgramFiles(context);
+    bool hookLoads = false;
+    const bool filesComplete = PrintProgramFiles(context, hookLoads);
 
     const QString installedRules = InstalledUdevRules();
     PrintLine(context.out, QStringLiteral("Device rules:"));
@@ -150,12 +163,15 @@ int RunDoctor(const QStringList& args, CommandContext& context) {
     if (report.AnyRefused()) {
         PrintWhatToDo(context, installedRules);
     }
+    PrintSection(context, "Desktop:", CheckDesktop(hookLoads));
+    PrintSection(context, "Bluetooth:", CheckBluetooth());
     return nodesOpen && filesComplete ? kExitOk : kExitBadInput;
 }
 
 const CommandRegistrar registrar({"doctor", kUsage,
                                   "Check that this user can reach the mouse: its device nodes, the "
-                                  "program's files and the device rules, with what to do.",
+                                  "program's files and the device rules, with what to do; and "
+                                  "what the desktop and BlueZ offer.",
                                   RunDoctor});
 
 }  // namespace

@@ -1,4 +1,5 @@
-// talvorectl import FILE.pro: add a profile file to the store, as the window's import does.
+// talvorectl import FILE.pro|FILE.json: add a profile file, or the JSON `show` prints, to the
+// store, as the window's import does.
 #include "cli/cli_support.h"
 #include "cli/profile_file.h"
 #include "cli/store_command.h"
@@ -6,7 +7,7 @@
 
 namespace {
 
-constexpr char kUsage[] = "import FILE.pro";
+constexpr char kUsage[] = "import FILE.pro|FILE.json";
 
 int RunImport(const QStringList& args, CommandContext& context) {
     if (args.size() != 1) {
@@ -52,8 +53,9 @@ int RunImport(const QStringList& args, CommandContext& context) {
 }
 
 const CommandRegistrar registrar({"import", kUsage,
-                                  "Add a profile file to the store and select it; prints its name. "
-                                  "While talvore runs on the same data, it does the import.",
+                                  "Add a profile file (or its JSON) to the store and select it; "
+                                  "prints its name. While talvore runs on the same data, it does "
+                                  "the import.",
                                   RunImport});
 
 }  // namespace

@@ -121,7 +121,7 @@ int RunReports(const QStringList& args, CommandContext& context) {
 const CommandRegistrar kRegistrar({"reports",
                                    "reports PROFILE.pro [--since PREVIOUS.pro] "
                                    "[--link cable|receiver|ble]",
-                                   "print the reports an apply of the profile would send, one "
+                                   "Print the reports an apply of the profile would send, one "
                                    "transfer a line in hex (a full apply unless --since names the "
                                    "profile last sent)",
                                    RunReports});

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include "cli/command.h"
+#include "cli/manual.h"
 #include "sys/folders.h"
 
 namespace {
@@ -28,13 +29,23 @@ int Run(int argc, char** argv) {
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || args.front() == QLatin1String("--help") ||
         args.front() == QLatin1String("-h")) {
-        PrintUsage(args.isEmpty() ? stderr : stdout);
+        PrintHelp(args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? kExitUsage : kExitOk;
+    }
+    if (args.front() == QLatin1String("--version")) {
+        PrintVersion(stdout);
+        return kExitOk;
+    }
+    // For the build: the manual page, from the texts --help prints.
+    if (args.front() == QLatin1String("--manpage")) {
+        const QByteArray page = ManualPage().toUtf8();
+        std::fwrite(page.constData(), 1, static_cast<std::size_t>(page.size()), stdout);
+        return kExitOk;
     }
     const CommandInfo* command = FindCommand(args.front());
     if (command == nullptr) {
         PrintLine(stderr, QStringLiteral("talvorectl: unknown command '%1'").arg(args.front()));
-        PrintUsage(stderr);
+        PrintHelp(stderr);
         return kExitUsage;
     }
     args.removeFirst();

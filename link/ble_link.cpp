@@ -2,6 +2,8 @@
 
 #include <QLoggingCategory>
 
+#include "link/device_events.h"
+
 Q_LOGGING_CATEGORY(lcBle, "talvore.ble")
 
 namespace {
@@ -163,10 +165,12 @@ void BleLink::ConnectAndRegister() {
                 }
                 qCDebug(lcBle) << "Setting Notification for ServiceHandle" << c.serviceHandle;
                 auto registration = device.RegisterValueChanged(
-                    c,
-                    [this](const uint8_t* data, std::size_t size) { OnValueChanged(data, size); });
+                    c, [this, path](const uint8_t* data, std::size_t size) {
+                        OnValueChanged(path, data, size);
+                    });
                 if (registration) {
                     registrations_.push_back(std::move(registration));
+                    registeredPaths_.push_back(path);
                 } else {
                     qCDebug(lcBle) << "BluetoothGATTRegisterEvent failed";
                 }
@@ -184,9 +188,14 @@ void BleLink::Unregister() {
         }
     }
     registrations_.clear();
+    // A mouse nobody listens to has no level the desktop should go on showing.
+    for (const QString& path : registeredPaths_) {
+        backend_.ReportBatteryLevel(path, -1);
+    }
+    registeredPaths_.clear();
 }
 
-void BleLink::OnValueChanged(const uint8_t* data, std::size_t size) {
+void BleLink::OnValueChanged(const QString& path, const uint8_t* data, std::size_t size) {
     if (size == 0 || data == nullptr) {
         qCDebug(lcBle) << "datasize 0";
         return;
@@ -197,6 +206,16 @@ void BleLink::OnValueChanged(const uint8_t* data, std::size_t size) {
     const uint16_t key = static_cast<uint16_t>(data[0] | data[1] << 8);
     const uint16_t value = static_cast<uint16_t>(data[2] | data[3] << 8);
     qCDebug(lcBle, "HR dwLeft = %04x, dwRight = %04x", key, value);
+    if (key == kPowerEventKey) {
+        // While charging the mouse tells no level: the last one stays.
+        const int state = value & 0xFF;
+        const int level = value >> 8;
+        if (state == kPowerStateCharged) {
+            backend_.ReportBatteryLevel(path, 100);
+        } else if (state != kPowerStateCharging && level <= 100) {
+            backend_.ReportBatteryLevel(path, level);
+        }
+    }
     if (onEvent_) {
         onEvent_(key, value);
     }

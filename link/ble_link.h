@@ -52,7 +52,8 @@ private:
                 const std::function<bool(GattDevice&, const QString& path,
                                          const std::vector<GattCharacteristic>&)>& step,
                 int* interfacesListed = nullptr);
-    void OnValueChanged(const uint8_t* data, std::size_t size);
+    // A notification from the interface at `path`.
+    void OnValueChanged(const QString& path, const uint8_t* data, std::size_t size);
 
     GattBackend& backend_;
     std::function<void(uint16_t, uint16_t)> onEvent_;
@@ -66,4 +67,6 @@ private:
     // Every registration made since the link came up; all are released together, so none can
     // outlive the page it reports to.
     std::vector<std::unique_ptr<GattRegistration>> registrations_;
+    // The interfaces registered on: their battery levels are withdrawn with the registrations.
+    std::vector<QString> registeredPaths_;
 };

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "link/bluez_battery_provider.h"
 #include "link/bluez_objects.h"
 
 Q_LOGGING_CATEGORY(lcBluez, "talvore.ble.bluez")
@@ -248,7 +249,9 @@ private:
 }  // namespace
 
 BluezGattBackend::BluezGattBackend(const QDBusConnection& bus)
-    : bus_(bus), objects_(std::make_unique<BluezObjects>(bus)) {}
+    : bus_(bus),
+      objects_(std::make_unique<BluezObjects>(bus)),
+      battery_(std::make_unique<BluezBatteryProvider>(bus)) {}
 
 BluezGattBackend::~BluezGattBackend() = default;
 
@@ -308,6 +311,13 @@ std::vector<QString> BluezGattBackend::InterfacePaths() {
                         AddressKey(p.value(QStringLiteral("Address")).toString()));
     }
     return paths;
+}
+
+void BluezGattBackend::ReportBatteryLevel(const QString& path, int percentage) {
+    if (path.startsWith(kPathPrefix)) {
+        battery_->SetLevel(path.mid(kPathPrefix.size()).section(QLatin1Char('#'), 0, 0),
+                           percentage);
+    }
 }
 
 std::unique_ptr<GattDevice> BluezGattBackend::Open(const QString& path) {

@@ -7,7 +7,8 @@
 // opened with come from BluezObjects, starting notifications and ending them are sent without
 // waiting for the answer, and descriptors are not read from the device. Only a value
 // written to a characteristic waits for its answer; the send engine does that on its worker.
-// Without a bus or a running bluetoothd every list is empty.
+// Without a bus or a running bluetoothd every list is empty. The mouse's battery level goes to
+// BlueZ as well, which hands it to UPower.
 #pragma once
 
 #include <memory>
@@ -16,6 +17,7 @@
 
 #include "link/gatt.h"
 
+class BluezBatteryProvider;
 class BluezObjects;
 
 class BluezGattBackend final : public GattBackend {
@@ -27,6 +29,8 @@ public:
     std::vector<BluetoothDeviceInfo> Devices() override;
     std::vector<QString> InterfacePaths() override;
     std::unique_ptr<GattDevice> Open(const QString& path) override;
+    // Handed to BlueZ as the device's battery (BluezBatteryProvider), so the desktop shows it.
+    void ReportBatteryLevel(const QString& path, int percentage) override;
 
     // Whether BlueZ's objects have been read since bluetoothd last appeared.
     bool Ready() const;
@@ -37,4 +41,5 @@ public:
 private:
     QDBusConnection bus_;
     std::unique_ptr<BluezObjects> objects_;
+    std::unique_ptr<BluezBatteryProvider> battery_;
 };

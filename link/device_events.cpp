@@ -3,8 +3,6 @@
 namespace {
 
 constexpr uint8_t kEventMarker = 0x69;
-constexpr int kStateCharged = 2;
-constexpr int kStateCharging = 3;
 
 using namespace link_controls;
 
@@ -122,13 +120,13 @@ bool DeviceEvents::HandlePowerOverUsb(uint16_t value) {
     // has it, and on the cable always (a "does not answer" left from a time it was away must not
     // stay while it reports).
     const bool offCable = !links_.CablePresent() && links_.bleConnected == 0;
-    if (!offCable || state == kStateCharged || links_.wirelessAwake == 0) {
+    if (!offCable || state == kPowerStateCharged || links_.wirelessAwake == 0) {
         view_.SetVisible(kNoPowerView, false);
         view_.SetVisible(kPowerView, true);
     }
     bool wokeUp = false;
     const bool asleepBehindReceiver =
-        (state == kStateCharged || state == kStateCharging) && links_.CablePresent();
+        (state == kPowerStateCharged || state == kPowerStateCharging) && links_.CablePresent();
     if (asleepBehindReceiver) {
         if (links_.wirelessAwake != 0) {
             links_.wirelessAwake = 0;
@@ -143,10 +141,10 @@ bool DeviceEvents::HandlePowerOverUsb(uint16_t value) {
         RefreshSettingsView();
     }
 
-    if (state == kStateCharged) {
+    if (state == kPowerStateCharged) {
         window_.StopChargeTimer();
         ShowBatteryLevel(100);
-    } else if (state == kStateCharging) {
+    } else if (state == kPowerStateCharging) {
         ShowCharging();
     } else if (level <= 100) {
         ShowBatteryLevel(level);
@@ -160,10 +158,10 @@ void DeviceEvents::HandlePowerOverBluetooth(uint16_t value) {
     const int level = value >> 8;
     view_.SetVisible(kNoPowerView, false);
     view_.SetVisible(kPowerView, true);
-    if (state == kStateCharged) {
+    if (state == kPowerStateCharged) {
         ShowBatteryLevel(100);
         window_.StopChargeTimer();
-    } else if (state == kStateCharging) {
+    } else if (state == kPowerStateCharging) {
         ShowCharging();
     } else {
         window_.StopChargeTimer();

@@ -12,6 +12,12 @@
 
 enum class EventSource { Usb, Bluetooth };
 
+// The power status event: its value holds the level (0..100) in the high byte and the state in
+// the low byte.
+inline constexpr uint16_t kPowerEventKey = 0x4069;
+inline constexpr int kPowerStateCharged = 2;
+inline constexpr int kPowerStateCharging = 3;
+
 // The current profile as the event handling needs it.
 class CurrentProfileAccess {
 public:

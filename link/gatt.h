@@ -75,4 +75,7 @@ public:
     virtual std::vector<QString> InterfacePaths() = 0;
     // Null when the interface cannot be opened.
     virtual std::unique_ptr<GattDevice> Open(const QString& path) = 0;
+    // The battery level (0..100) of the device behind the interface, for the system to show;
+    // -1 when it is no longer known. Any thread. A backend with no one to tell does nothing.
+    virtual void ReportBatteryLevel(const QString& /*path*/, int /*percentage*/) {}
 };

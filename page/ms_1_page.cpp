@@ -84,7 +84,8 @@ void CMS_1_Page::Init() {
     profiles_ = std::make_unique<ProfileList>(
         store_, *window_, controls_.listProfile,
         ProfileList::PageHooks{[this] { RefreshPage(); }, [this] { PostApplyRequest(); }});
-    operations_ = std::make_unique<PageOperations>(store_, *profiles_);
+    operations_ =
+        std::make_unique<PageOperations>(store_, *profiles_, [this] { PostApplyRequest(); });
     swatches_ = std::make_unique<ColorSwatches>(store_, *window_, [this] { PostApplyRequest(); });
     links_ = std::make_unique<DeviceLinks>(store_, deviceView_, *windowServices_, window_->Poster(),
                                            platform_);

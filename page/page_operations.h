@@ -5,6 +5,8 @@
 // the way other programs change its stores.
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
 #include "sys/file_io.h"
@@ -18,17 +20,24 @@ public:
         bool done = false;
         QString name;   // done: the name the new profile or macro was stored under
         QString error;  // not done: why, one English sentence that says nothing was changed
+        bool noSuchProfile = false;  // not done because no profile has the name asked for
     };
 
-    PageOperations(ProfileStore& store, ProfileList& profiles)
-        : store_(store), profiles_(profiles) {}
+    // `apply` sends the current profile (what changed since the last send).
+    PageOperations(ProfileStore& store, ProfileList& profiles, std::function<void()> apply)
+        : store_(store), profiles_(profiles), apply_(std::move(apply)) {}
 
     // As the profile import button, without the dialogs: added, selected and shown.
     Outcome ImportProfile(const NativePath& file);
     // As the macro editor's import button.
     Outcome ImportMacro(const NativePath& file);
+    // As a click on the profile's row: current, shown and sent whole. The first of that name.
+    Outcome SelectProfile(const QString& name);
+    // Sends the current profile, as the page does after each change.
+    Outcome Apply();
 
 private:
     ProfileStore& store_;
     ProfileList& profiles_;
+    std::function<void()> apply_;
 };

@@ -46,6 +46,10 @@ void ProfileList::Select(int index) {
     hooks_.requestApply();  // Select asked for the whole profile to be sent
 }
 
+void ProfileList::ShowSelected(int index) {
+    list_.Select(index, TakeFocus::kNo, Notify::kYes);
+}
+
 void ProfileList::Add() {
     if (!store_.RoomForProfiles(1)) {
         Warn(QLatin1String(kStoreFullTextKey), false);
@@ -128,7 +132,15 @@ void ProfileList::Import() {
 }
 
 ImportResult ProfileList::ImportFile(const NativePath& path) {
-    const ImportResult result = store_.ImportProfile(path);
+    auto record = std::make_unique<ProfileRecord>();
+    if (ImportResult read = ProfileStore::ReadProfileFile(path, *record); !read.Ok()) {
+        return read;
+    }
+    return ImportRecord(std::move(record));
+}
+
+ImportResult ProfileList::ImportRecord(std::unique_ptr<ProfileRecord> record) {
+    const ImportResult result = store_.ImportProfileRecord(std::move(record));
     if (result.Ok()) {
         list_.AddLabel(result.name, kRowHeight);
         list_.Select(result.index, TakeFocus::kNo, Notify::kYes);

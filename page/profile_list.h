@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include <QString>
 
 #include "macro/import_result.h"
+#include "protocol/profile_record.h"
 #include "ui/controls.h"
 #include "ui/file_dialogs.h"
 
@@ -33,6 +35,8 @@ public:
     void Fill();
     // The list's "itemselect": that profile becomes current, is shown and sent whole.
     void Select(int index);
+    // Selects the row as a click on it does (for other programs' requests).
+    void ShowSelected(int index);
 
     void Add();
     void Delete();
@@ -43,6 +47,8 @@ public:
     // Imports a profile file without a dialog (for other programs' requests too): on success the
     // new row is added and selected, as after the import button.
     ImportResult ImportFile(const NativePath& path);
+    // The same for a profile already read (from JSON, from another program).
+    ImportResult ImportRecord(std::unique_ptr<ProfileRecord> record);
 
 private:
     // The name dialog under its caption; nothing when the user cancelled.

@@ -33,6 +33,8 @@ checks=(
     libgtest-dev libgmock-dev libbenchmark-dev libxdamage-dev
     "${display[@]}" "${packaging[@]}"
     desktop-file-utils appstream dbus-daemon
+    # the manual pages' roff check and talvorectl's completions, loaded by each shell
+    groff-base bash-completion zsh fish
     # the desktop tests: a headless Wayland compositor, its screenshots, our input client's
     # libraries; an X11 window manager, a tray and the X tools the X11 tests use
     sway grim libwayland-dev openbox trayer x11-utils

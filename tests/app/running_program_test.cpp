@@ -6,11 +6,14 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include "program_process_support.h"
+#include "tests/dbus/private_bus.h"
 
 namespace {
 
@@ -97,6 +100,29 @@ protected:
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 process.readAllStandardOutput(), process.readAllStandardError()};
     }
+    // gdbus on the test's session bus, against the demo's name.
+    CommandRun Gdbus(const QString& address, const QStringList& args) {
+        QProcess process;
+        process.start(QStringLiteral("gdbus"),
+                      args + QStringList{QStringLiteral("--address"), address});
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return {-2, {}, "timed out"};
+        }
+        return {process.exitCode(), process.readAllStandardOutput(),
+                process.readAllStandardError()};
+    }
+    // The probe's answer to "mouse": what the simulated mouse holds.
+    QByteArray MouseState() {
+        log.clear();
+        Tell("mouse");
+        if (!WaitFor(" battery ")) {
+            return {};
+        }
+        const qsizetype start = log.indexOf("mouse: ");
+        return log.mid(start, log.indexOf('\n', start) - start);
+    }
     void NewProfile(const char* name, const char* file) {
         ASSERT_EQ(Talvorectl({QStringLiteral("new"), QLatin1String(name), File(file)}).exitCode, 0);
     }
@@ -123,11 +149,17 @@ protected:
     QByteArray log;
 };
 
-TEST_F(RunningProgram, AnImportWhileTheProgramRunsIsOnThePageAndStaysThroughItsSaves) {
+TEST_F(RunningProgram, AJsonImportWhileTheProgramRunsIsOnThePageAndStaysThroughItsSaves) {
     NewProfile("Alpha", "a.pro");
+    // Handed over as JSON: the program reads it as talvorectl would, not as a raw record.
+    const CommandRun shown = Talvorectl({QStringLiteral("show"), File("a.pro")});
+    ASSERT_EQ(shown.exitCode, 0);
+    QFile json(File("a.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly) && json.write(shown.out) == shown.out.size());
+    json.close();
     ASSERT_NO_FATAL_FAILURE(StartProgram());
 
-    const CommandRun imported = Talvorectl({QStringLiteral("import"), File("a.pro")});
+    const CommandRun imported = Talvorectl({QStringLiteral("import"), File("a.json")});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
     EXPECT_EQ(imported.out, QByteArray("Alpha\n"));
     // On the page at once, selected as after the import button, and in the store.
@@ -148,6 +180,95 @@ TEST_F(RunningProgram, AnImportWhileTheProgramRunsIsOnThePageAndStaysThroughItsS
     EndWith(SIGTERM);
     EXPECT_EQ(StoredProfiles(), QByteArray("0\tProfile1\n1\tAlpha\tselected\n"));
     EXPECT_EQ(StoredSleepTimer(1), 7);
+}
+
+// Scripts and hotkeys reach the running program: talvorectl select and the session D-Bus API
+// select on the page and on the mouse, and the API reads the mouse's battery.
+TEST_F(RunningProgram, SelectAndTheSessionApiReachThePageAndTheMouse) {
+    if (QStandardPaths::findExecutable(QStringLiteral("gdbus")).isEmpty()) {
+        GTEST_SKIP() << "gdbus is not installed";
+    }
+    PrivateBus bus;
+    if (!bus.Running()) {
+        GTEST_SKIP() << bus.Problem().toStdString();
+    }
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.Address());
+    // Awake behind its receiver, the mouse sends its power status every 2 s.
+    environment.insert(QStringLiteral("TALVORE_SIM_LINKS"), QStringLiteral("receiver,awake"));
+    environment.insert(QStringLiteral("TALVORE_SIM_BATTERY"), QStringLiteral("37"));
+    // Alpha sleeps after 23 minutes, Profile1 after its default 10: the mouse tells them apart.
+    NewProfile("Alpha", "a.pro");
+    QJsonObject alpha =
+        QJsonDocument::fromJson(Talvorectl({QStringLiteral("show"), File("a.pro")}).out).object();
+    alpha.insert(QStringLiteral("sleepTimer"), 23);
+    QFile json(File("a.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(QJsonDocument(alpha).toJson());
+    json.close();
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+
+    const QString dest = QStringLiteral("org.talvore.Talvore.Demo");
+    const QString path = QStringLiteral("/org/talvore/Talvore");
+    const auto call = [&](const char* method, const QString& arg) {
+        return Gdbus(bus.Address(),
+                     {QStringLiteral("call"), QStringLiteral("--dest"), dest,
+                      QStringLiteral("--object-path"), path, QStringLiteral("--method"),
+                      QStringLiteral("org.talvore.Talvore1.") + QLatin1String(method), arg});
+    };
+    const auto property = [&](const char* name) {
+        return Gdbus(bus.Address(),
+                     {QStringLiteral("call"), QStringLiteral("--dest"), dest,
+                      QStringLiteral("--object-path"), path, QStringLiteral("--method"),
+                      QStringLiteral("org.freedesktop.DBus.Properties.Get"),
+                      QStringLiteral("org.talvore.Talvore1"), QLatin1String(name)})
+            .out.trimmed();
+    };
+    const auto waitFor = [&](const std::function<bool()>& done) {
+        QDeadlineTimer deadline(20000);
+        while (!done() && !deadline.hasExpired()) {
+            QThread::msleep(50);
+        }
+        return done();
+    };
+
+    const CommandRun introspected =
+        Gdbus(bus.Address(), {QStringLiteral("introspect"), QStringLiteral("--dest"), dest,
+                              QStringLiteral("--object-path"), path});
+    EXPECT_TRUE(introspected.out.contains("interface org.talvore.Talvore1"))
+        << introspected.out.toStdString() << introspected.err.toStdString();
+    EXPECT_TRUE(MouseState().endsWith(" battery 37"));
+    EXPECT_TRUE(waitFor([&] { return property("BatteryLevel") == "(<37>,)"; }))
+        << property("BatteryLevel").toStdString();
+
+    // Imported while the program runs: selected and sent.
+    const CommandRun imported = Talvorectl({QStringLiteral("import"), File("a.json")});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_TRUE(waitFor([&] { return MouseState().startsWith("mouse: sleep 23 battery"); }));
+    // talvorectl select hands the choice to the program.
+    const CommandRun selected = Talvorectl({QStringLiteral("select"), QStringLiteral("Profile1")});
+    EXPECT_EQ(selected.exitCode, 0) << selected.err.toStdString();
+    EXPECT_EQ(PageList(), QByteArray("list: Profile1|Alpha; selected 0"));
+    EXPECT_TRUE(waitFor([&] { return MouseState().startsWith("mouse: sleep 10 battery"); }));
+    // The API selects the imported profile by its name.
+    const CommandRun called = call("SelectProfile", QStringLiteral("Alpha"));
+    EXPECT_EQ(called.exitCode, 0) << called.err.toStdString();
+    EXPECT_EQ(PageList(), QByteArray("list: Profile1|Alpha; selected 1"));
+    EXPECT_TRUE(waitFor([&] { return MouseState().startsWith("mouse: sleep 23 battery"); }));
+    EXPECT_EQ(property("CurrentProfile"), QByteArray("(<'Alpha'>,)"));
+    EXPECT_EQ(property("Profiles"), QByteArray("(<['Profile1', 'Alpha']>,)"));
+
+    // Unknown names change nothing.
+    const CommandRun unknown = call("SelectProfile", QStringLiteral("Nobody"));
+    EXPECT_NE(unknown.exitCode, 0);
+    EXPECT_TRUE(unknown.err.contains("org.talvore.Talvore1.Error.NoSuchProfile"))
+        << unknown.err.toStdString();
+    const CommandRun refused = Talvorectl({QStringLiteral("select"), QStringLiteral("Nobody")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains("no profile is named Nobody")) << refused.err.toStdString();
+    EXPECT_EQ(PageList(), QByteArray("list: Profile1|Alpha; selected 1"));
+
+    EndWith(SIGTERM);
+    EXPECT_EQ(StoredProfiles(), QByteArray("0\tProfile1\n1\tAlpha\tselected\n"));
 }
 
 TEST_F(RunningProgram, AnEditAndAnImportAtTheSameMomentBothSurvive) {

@@ -1,8 +1,9 @@
 // The program on the simulated mouse, driven by lines on its standard input, for the tests that
 // need the real program beside talvorectl or a signal: it answers each line on its error stream.
 //   edit N     moves the sleep timer slider to N as the user would      -> "edited N"
-//   list       the page's profile list and the selected row             -> "list: a|b|c; selected
-//   2" open WHAT  opens a dialog as the user would and leaves it open       -> "opened WHAT"
+//   list       the page's profile list and the selected row    -> "list: a|b|c; selected 2"
+//   mouse      the simulated mouse's sleep timer and level     -> "mouse: sleep N battery L"
+//   open WHAT  opens a dialog as the user would and leaves it open -> "opened WHAT"
 //              (shortcut, macro, colour, name, message, file, recording)
 // The instance name is the demo's, so that the demo's talvorectl finds it.
 #include <cstdio>
@@ -17,7 +18,9 @@
 
 #include "app/main_wnd.h"
 #include "app/program.h"
+#include "app/session_api.h"
 #include "page/page_controls.h"
+#include "sim/hidapi/shared_mouse.h"
 #include "sim/simulated_gatt_backend.h"
 #include "sys/instance_channel.h"
 
@@ -112,6 +115,11 @@ void Run(CMainWnd& window, const QByteArray& line) {
         Say(QStringLiteral("list: %1; selected %2")
                 .arg(names.join(QLatin1Char('|')))
                 .arg(list.CurSel()));
+    } else if (command == "mouse") {
+        const sim::SimulatedMouse& mouse = sim::SharedMouse();
+        Say(QStringLiteral("mouse: sleep %1 battery %2")
+                .arg(mouse.Settings().lighting.sleepTimer)
+                .arg(mouse.BatteryLevel()));
     } else if (command == "open") {
         Open(window, QString::fromUtf8(words.value(1)));
     }
@@ -122,10 +130,12 @@ void Run(CMainWnd& window, const QByteArray& line) {
 int main(int argc, char** argv) {
     ProgramOptions options;
     options.instanceName = QString::fromLatin1(kDemoInstanceName);
+    options.sessionApiName = QString::fromLatin1(kDemoSessionApiName);
     options.bluetoothPresent = [] { return false; };
     options.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
     options.onMainWindowCreated = [](CMainWnd& window) {
-        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, QCoreApplication::instance());
+        auto* input =
+            new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(input, &QSocketNotifier::activated, [&window, input] {
             static QByteArray pending;
             char buffer[256];

@@ -17,9 +17,20 @@ for f in bin/talvore bin/talvorectl \
     share/talvore/res/main.xml share/talvore/res/lan/EN.xml share/talvore/res/skins/icon.svg \
     share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
-    share/icons/hicolor/256x256/apps/$id.png lib/udev/rules.d/70-talvore.rules; do
+    share/icons/hicolor/256x256/apps/$id.png lib/udev/rules.d/70-talvore.rules \
+    share/man/man1/talvore.1 share/man/man1/talvorectl.1 \
+    share/bash-completion/completions/talvorectl share/zsh/vendor-completions/_talvorectl \
+    share/fish/vendor_completions.d/talvorectl.fish; do
     [ -f "$work/prefix/$f" ] || fail "missing $f"
 done
+# The manual pages are clean roff, and tell what --help tells.
+for page in talvore talvorectl; do
+    groff -man -ww -z "$work/prefix/share/man/man1/$page.1" 2>"$work/groff.txt" || fail "groff $page.1"
+    [ ! -s "$work/groff.txt" ] || { cat "$work/groff.txt"; fail "groff warns about $page.1"; }
+done
+grep -q '^\\fBimport\\-macro FILE.macro\\fR$' "$work/prefix/share/man/man1/talvorectl.1" ||
+    fail "talvorectl(1) does not list import-macro"
+grep -q '^\\fB\\-\\-hidden\\fR$' "$work/prefix/share/man/man1/talvore.1" || fail "talvore(1) lacks --hidden"
 [ ! -e "$work/prefix/share/talvore/res/CMakeLists.txt" ] || fail "the build file was installed"
 [ ! -e "$work/prefix/bin/talvore-demo" ] || fail "the demo was installed"
 # The programs and libraries look for libraries only relative to themselves, never in the build.

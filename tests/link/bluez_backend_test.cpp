@@ -182,4 +182,59 @@ TEST_F(BluezBackend, AStuckBluetoothdNeverHoldsUpTheWindow) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() == 1; }, kWaitMs));
 }
 
+// The desktop's power panel learns the mouse's level through BlueZ: the level goes to bluetoothd
+// as a battery provider's, follows the mouse, and goes away with the link.
+TEST_F(BluezBackend, TheMouseBatteryReachesBluezAndFollowsTheMouse) {
+    AddMouse();
+    AddOtherDevice();
+    Connect();
+    ASSERT_TRUE(WaitForPaths(2));
+    link->ConnectAndRegister();
+    const auto provided = [&] { return fake->ProvidedBattery(kMouse); };
+
+    fake->Notify(kMouse, QByteArray::fromHex("69400139"));  // level 57, on battery
+    ASSERT_TRUE(QTest::qWaitFor([&] { return provided() == 57; }, kWaitMs));
+    EXPECT_EQ(fake->BatteryProviders(), 1);
+    EXPECT_FALSE(fake->ProvidedBattery(kOther));
+
+    fake->Notify(kMouse, QByteArray::fromHex("69400128"));  // 40
+    ASSERT_TRUE(QTest::qWaitFor([&] { return provided() == 40; }, kWaitMs));
+    fake->Notify(kMouse, QByteArray::fromHex("69400300"));  // charging: no level, 40 stays
+    fake->Notify(kMouse, QByteArray::fromHex("6940011e"));  // 30
+    ASSERT_TRUE(QTest::qWaitFor([&] { return provided() == 30; }, kWaitMs));
+    fake->Notify(kMouse, QByteArray::fromHex("69400200"));  // charged
+    ASSERT_TRUE(QTest::qWaitFor([&] { return provided() == 100; }, kWaitMs));
+    EXPECT_EQ(events.size(), 5u) << "the page hears every power event as before";
+
+    // bluetoothd restarts: the level is handed to the new one.
+    fake.reset();
+    fake = std::make_unique<FakeBluez>(bus.Address(), QStringLiteral("fake_bluez_again"));
+    ASSERT_TRUE(fake->Registered());
+    AddMouse();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return provided() == 100; }, kWaitMs));
+
+    // The link goes down: no level is left behind for the desktop to show.
+    link->SetLinkUp(false);
+    link->Unregister();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !provided().has_value(); }, kWaitMs));
+    EXPECT_EQ(fake->BatteryProviders(), 1);
+    backend.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fake->BatteryProviders() == 0; }, kWaitMs));
+}
+
+TEST_F(BluezBackend, ABluetoothdWithoutBatteryProvidersChangesNothingElse) {
+    fake->SetBatteryProviderManager(false);
+    AddMouse();
+    Connect();
+    ASSERT_TRUE(WaitForPaths(1));
+    link->ConnectAndRegister();
+    fake->Notify(kMouse, QByteArray::fromHex("69400139"));
+    fake->Notify(kMouse, QByteArray::fromHex("6910030000000000"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() == 2; }, kWaitMs));
+    const uint8_t report[] = {0x0C, 0x0A, 0x01, 0xFE, 0x02, 0xFD, 0, 0, 0, 0};
+    EXPECT_TRUE(link->Write(report, sizeof report));
+    EXPECT_EQ(fake->BatteryProviders(), 0);
+    EXPECT_FALSE(fake->ProvidedBattery(kMouse));
+}
+
 }  // namespace
