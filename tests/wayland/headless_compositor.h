@@ -13,9 +13,11 @@
 //     and makes this process a native Wayland client, so windows made in the test (the fixture
 //     of tests/e2e/program_on_mouse.h works as it is) map on the compositor;
 //   - begin the test with TALVORE_NEED_COMPOSITOR(); to skip with the reason when there is none;
-//   - type with `TestCompositor().Input()`: Key("F5"), Key("183") for F13, Type("abc"),
-//     MoveTo(x, y), Button("left", "click"); wait for the window's focus first
-//     (WaitForFocus(window title)), since keys go to the focused window;
+//   - type with `TestCompositor().Input()`: Key("F5"), Key("F13"), Key("183") (an evdev code),
+//     Type("abc"), MoveTo(x, y), Button("left", "click"); wait for the window's focus first
+//     (WaitForFocus(window title)), since keys go to the focused window. The program's windows
+//     in this process: the fixture of tests/wayland/program_on_compositor.h waits for the focus
+//     and clicks on a control where the compositor shows it;
 //   - children started with TestCompositor().ClientEnvironment() run natively on it too.
 #pragma once
 

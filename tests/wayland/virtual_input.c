@@ -6,8 +6,8 @@
  *
  * Reads one command a line from standard input and answers each with "ok" (or "error: ...")
  * once the compositor has taken it:
- *   key NAME|CODE           press and release a key: an xkb key name ("F5", "Return", "a") or an
- *                           evdev code ("183" is F13)
+ *   key NAME|CODE           press and release a key: an xkb key name ("F5", "Return", "a";
+ *                           "F13"-"F24" are the kernel's F13-F24 keys) or an evdev code
  *   down NAME|CODE / up NAME|CODE   press or release only (modifiers, held keys)
  *   type TEXT               the characters of TEXT, with Shift where the US layout needs it
  *   move X Y W H            the pointer to X,Y of a W x H layout (absolute)
@@ -141,7 +141,13 @@ static int KeyCode(struct client* c, const char* name, int* shift) {
     if (sym == XKB_KEY_NoSymbol) {
         sym = xkb_keysym_from_name(name, XKB_KEYSYM_CASE_INSENSITIVE);
     }
-    return sym == XKB_KEY_NoSymbol ? -1 : FindKey(c, sym, shift);
+    const int code = sym == XKB_KEY_NoSymbol ? -1 : FindKey(c, sym, shift);
+    if (code < 0 && sym >= XKB_KEY_F13 && sym <= XKB_KEY_F24) {
+        /* The US layout names the keys F13-F24 send after tools and media (XF86Tools, ...);
+           the keys themselves are the kernel's KEY_F13-KEY_F24. */
+        return KEY_F13 + (int)(sym - XKB_KEY_F13);
+    }
+    return code;
 }
 
 static void SendKey(struct client* c, int code, int pressed) {

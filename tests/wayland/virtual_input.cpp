@@ -20,7 +20,8 @@ VirtualInput::VirtualInput(const QProcessEnvironment& environment) {
         process_.waitForReadyRead(100);
     }
     const QByteArray first = process_.readLine().trimmed();
-    if (first != "ready") {
+    ready_ = first == "ready";
+    if (!ready_) {
         problem_ = QStringLiteral("talvore_virtual_input: ") +
                    QString::fromLocal8Bit(process_.readAllStandardError()).trimmed();
     }
@@ -40,6 +41,7 @@ bool VirtualInput::Send(const QString& command, QString* answer) {
     if (!Running()) {
         return false;
     }
+    problem_.clear();
     process_.write(command.toUtf8() + '\n');
     QDeadlineTimer deadline(kAnswerMs);
     while (!deadline.hasExpired() && process_.state() == QProcess::Running) {

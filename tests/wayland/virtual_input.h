@@ -12,10 +12,12 @@ public:
     explicit VirtualInput(const QProcessEnvironment& environment);
     ~VirtualInput();
 
-    bool Running() const { return problem_.isEmpty(); }
+    bool Running() const { return ready_; }
+    // Why it did not come up, or why the last command failed.
     QString Problem() const { return problem_; }
 
-    // Each returns false (and says why in Problem()) when the command failed.
+    // Each returns false (and says why in Problem()) when the command failed; a failed command
+    // (an unknown key, say) leaves the client running for the next one.
     bool Key(const QString& nameOrCode);
     bool Down(const QString& nameOrCode);
     bool Up(const QString& nameOrCode);
@@ -31,4 +33,5 @@ private:
 
     QProcess process_;
     QString problem_;
+    bool ready_ = false;
 };

@@ -18,8 +18,8 @@
 #include "tests/dbus/fake_notifications.h"
 #include "tests/dbus/fake_status_notifier_watcher.h"
 #include "tests/dbus/private_bus.h"
-#include "tests/e2e/program_on_mouse.h"
 #include "tests/wayland/headless_compositor.h"
+#include "tests/wayland/program_on_compositor.h"
 #include "tests/wayland/virtual_input.h"
 #include "tests/wayland/wayland_session.h"
 
@@ -27,39 +27,6 @@ namespace {
 
 constexpr int kWaitMs = 20000;
 const QString kMainTitle = QStringLiteral("Corvane TALVORE Mouse");
-
-// The window of process `pid` titled `title`, once the compositor shows it.
-std::optional<QJsonObject> WaitForWindow(qint64 pid, const QString& title) {
-    std::optional<QJsonObject> found;
-    (void)QTest::qWaitFor(
-        [&] {
-            found = TestCompositor().FindWindow([&](const QJsonObject& w) {
-                return w.value(QStringLiteral("pid")).toInteger() == pid &&
-                       w.value(QStringLiteral("name")).toString() == title &&
-                       w.value(QStringLiteral("visible")).toBool();
-            });
-            if (!found) {
-                QTest::qWait(100);
-            }
-            return found.has_value();
-        },
-        kWaitMs);
-    return found;
-}
-
-bool WaitForFocus(qint64 pid, const QString& title) {
-    return QTest::qWaitFor(
-        [&] {
-            const auto focused = TestCompositor().FocusedWindow();
-            if (focused && focused->value(QStringLiteral("pid")).toInteger() == pid &&
-                focused->value(QStringLiteral("name")).toString() == title) {
-                return true;
-            }
-            QTest::qWait(100);
-            return false;
-        },
-        kWaitMs);
-}
 
 class OnCompositor : public ::testing::Test {
 protected:
@@ -274,19 +241,6 @@ TEST_F(OnCompositor, StartedHiddenWithATrayNoWindowMapsAndWithoutOneTheWindowSho
     ASSERT_TRUE(demo.Start({QStringLiteral("--hidden")}));
     EXPECT_TRUE(WaitForWindow(demo.Pid(), kMainTitle)) << demo.Log().toStdString();
 }
-
-// In this process, natively: the program's window with the simulated mouse on its cable.
-class ProgramOnCompositor : public ProgramOnMouse {
-protected:
-    void SetUp() override {
-        TALVORE_NEED_COMPOSITOR();
-        if (!TestSessionBus().Running()) {
-            GTEST_SKIP() << TestSessionBus().Problem().toStdString();
-        }
-        ProgramOnMouse::SetUp();
-    }
-    bool MainWindowActive() const { return window->RootWidget()->isActiveWindow(); }
-};
 
 TEST_F(ProgramOnCompositor, ADpiChangeReachesTheNotificationsOrAPopupThatTakesNoFocus) {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("wayland"));

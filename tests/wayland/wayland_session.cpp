@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int kWaitMs = 20000;
+
 bool CopyFolder(const QString& from, const QString& to) {
     QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -29,6 +31,38 @@ bool CopyFolder(const QString& from, const QString& to) {
 }
 
 }  // namespace
+
+std::optional<QJsonObject> WaitForWindow(qint64 pid, const QString& title) {
+    std::optional<QJsonObject> found;
+    (void)QTest::qWaitFor(
+        [&] {
+            found = TestCompositor().FindWindow([&](const QJsonObject& w) {
+                return w.value(QStringLiteral("pid")).toInteger() == pid &&
+                       w.value(QStringLiteral("name")).toString() == title &&
+                       w.value(QStringLiteral("visible")).toBool();
+            });
+            if (!found) {
+                QTest::qWait(100);
+            }
+            return found.has_value();
+        },
+        kWaitMs);
+    return found;
+}
+
+bool WaitForFocus(qint64 pid, const QString& title) {
+    return QTest::qWaitFor(
+        [&] {
+            const auto focused = TestCompositor().FocusedWindow();
+            if (focused && focused->value(QStringLiteral("pid")).toInteger() == pid &&
+                focused->value(QStringLiteral("name")).toString() == title) {
+                return true;
+            }
+            QTest::qWait(100);
+            return false;
+        },
+        kWaitMs);
+}
 
 ProgramProcess::ProgramProcess(Kind kind) {
     const QString from =
@@ -73,5 +107,5 @@ bool ProgramProcess::WaitForLine(const QByteArray& line) {
             log_ += process_.readAllStandardError();
             return log_.contains(line);
         },
-        20000);
+        kWaitMs);
 }

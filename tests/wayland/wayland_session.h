@@ -3,15 +3,23 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <optional>
+
 class PrivateBus;
 
 // The session bus of this process and of every program a test starts.
 PrivateBus& TestSessionBus();
+
+// The window of process `pid` titled `title`, once the compositor shows it (at most 20 s).
+std::optional<QJsonObject> WaitForWindow(qint64 pid, const QString& title);
+// Whether the compositor gave that window the keyboard focus within 20 s.
+bool WaitForFocus(qint64 pid, const QString& title);
 
 // A program folder of its own with the build's talvore (no mouse) or talvore-demo (the simulated
 // mouse), started natively on the test compositor. Its error stream is gathered while the test

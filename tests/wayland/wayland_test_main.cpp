@@ -39,6 +39,10 @@ int main(int argc, char** argv) {
             qputenv("DBUS_SESSION_BUS_ADDRESS", TestSessionBus().Address().toUtf8());
         }
         if (TestCompositor().Running()) {
+            // The keyboard and pointer come first: the compositor's seat has them when a client
+            // connects, so no client misses the first key or click while it is still binding
+            // to a seat that has just gained them.
+            (void)TestCompositor().Input();
             const QProcessEnvironment env = TestCompositor().ClientEnvironment();
             qunsetenv("DISPLAY");
             qputenv("QT_QPA_PLATFORM", "wayland");
