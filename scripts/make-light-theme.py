@@ -10,6 +10,7 @@ m = {
 '#5ad3e6':'#0a7488','#1f9fb4':'#086a7b','#0d1a1e':'#ffffff','#173b43':'#d8f0f4','#223036':'#e6f1f3',
 '#b6e6ee':'#2f6570','#e5484d':'#d63b41','#b8383c':'#a92d32','#ff9a9d':'#b3262c','#3a1d20':'#fde8e9',
 '#2a2226':'#fdf0f0','#1a1e24':'#ffffff','#1a1d22':'#eef1f5',
+'#1b1f25':'#f3f5f8','#2a1d20':'#fdeeee','#f5a524':'#a86400',
 }
 s = open('res/skins/theme.qss').read()
 s = re.sub(r'#[0-9a-fA-F]{6}', lambda x: m[x.group(0).lower()], s)
