@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <sys/prctl.h>
+
+#include <csignal>
+
 namespace {
 
 // Anyone may own any name and send anything: the bus holds the test and its stand-ins only.
@@ -44,6 +48,9 @@ PrivateBus::PrivateBus() {
     }
     config.write(QString::fromLatin1(kConfig).arg(dir_.path()).toUtf8());
     config.close();
+    // The bus ends with the test process however that ends (a bus kept for the whole run, a test
+    // killed at its time limit), so no daemon outlives the suite.
+    daemon_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     daemon_.start(daemon, {QStringLiteral("--config-file=") + config.fileName(),
                            QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     QByteArray out;
