@@ -65,7 +65,7 @@ void Open(CMainWnd& window, const QString& what) {
             if (what == QLatin1String("shortcut")) {
                 // The key box takes the focus: keys are captured through the hook from now on.
                 if (auto* key = Child<QLineEdit>(dialog, "edit_key")) {
-                    QApplication::setActiveWindow(&dialog);  // offscreen, nothing activates it
+                    dialog.activateWindow();  // offscreen, nothing else activates it
                     key->setFocus();
                 }
             }
