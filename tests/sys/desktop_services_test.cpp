@@ -145,9 +145,10 @@ TEST_F(BusServices, TheDesktopsColourSchemeIsReadAndFollowed) {
     // waits for its answer at start-up.
     QThread portalThread;
     FakePortalSettings portal(bus.Connect(QStringLiteral("portal")), 2);
+    // Registered before it moves: the bus's adaptor becomes its child, in its thread.
+    ASSERT_TRUE(portal.Start());
     portal.moveToThread(&portalThread);
     portalThread.start();
-    ASSERT_TRUE(portal.Start());
     DesktopColorScheme scheme(bus.Connect(QStringLiteral("program")));
     EXPECT_TRUE(scheme.PortalAnswered());
     EXPECT_EQ(scheme.Current(), ColorScheme::Light);
@@ -155,7 +156,9 @@ TEST_F(BusServices, TheDesktopsColourSchemeIsReadAndFollowed) {
     QList<ColorScheme> changes;
     QObject::connect(&scheme, &DesktopColorScheme::Changed,
                      [&](ColorScheme s) { changes.append(s); });
-    portal.SetScheme(1);
+    // Announced from the portal's own thread, as the bus relays only signals emitted there.
+    QMetaObject::invokeMethod(&portal, [&portal] { portal.SetScheme(1); },
+                              Qt::BlockingQueuedConnection);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !changes.isEmpty(); }, kWaitMs));
     EXPECT_EQ(changes, QList<ColorScheme>{ColorScheme::Dark});
     EXPECT_EQ(scheme.Current(), ColorScheme::Dark);
