@@ -12,14 +12,14 @@ namespace {
 
 QString ConfigHome() {
     const QString configured = QFile::decodeName(qgetenv("XDG_CONFIG_HOME"));
-    // The base directory specification: a relative value is invalid and ignored.
+    // A relative XDG_CONFIG_HOME is not a configuration folder: the desktop ignores it, so do we.
     if (!configured.isEmpty() && QDir::isAbsolutePath(configured)) {
         return QDir::cleanPath(configured);
     }
     return QDir::cleanPath(QFile::decodeName(qgetenv("HOME")) + QStringLiteral("/.config"));
 }
 
-// Exec quoting of the desktop entry specification: arguments with reserved characters in
+// How a desktop entry's Exec line quotes: arguments with reserved characters in
 // double quotes, with ", `, $ and \ escaped.
 QString QuotedArgument(const QString& argument) {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
