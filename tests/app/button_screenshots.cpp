@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/main_wnd.h"
+#include "tests/app/screenshot_window.h"
 #include "macro/dialogs/select_macro_wnd.h"
 #include "macro/dialogs/shortcut_wnd.h"
 #include "macro/us_keyboard_layout.h"
@@ -52,21 +53,11 @@ int main(int argc, char** argv) {
     UiApplication app(argc, argv);
     const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     const QString prefix = QString::fromLocal8Bit(argv[3]);
-    UiApplication::SetSkinFolder(folder + QStringLiteral("res/"));
-    WriteIniInt(DataFolderOf(folder) + QLatin1String(kConfigFileName),
-                QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey), atoi(argv[2]));
-
-    PagePlatform platform;
-    platform.programFolder = folder;
-    platform.bluetoothPresentAtStart = [] { return false; };
-    platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
-    platform.wait = [](int) {};
-    CMainWnd window(platform);
-    if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {
+    const std::unique_ptr<CMainWnd> opened = OpenScreenshotWindow(folder, atoi(argv[2]));
+    if (!opened) {
         return 2;
     }
-    window.CenterWindow();
-    window.ShowWindow(true);
+    CMainWnd& window = *opened;
     QTest::qWait(1500);
 
     // The menu of button 5, with the screen around the window and the menu.

@@ -17,6 +17,7 @@
 #include <cstdlib>
 
 #include "app/main_wnd.h"
+#include "tests/app/screenshot_window.h"
 #include "protocol/profile_record.h"
 #include "sim/simulated_gatt_backend.h"
 #include "sys/folders.h"
@@ -51,21 +52,11 @@ int main(int argc, char** argv) {
     UiApplication app(argc, argv);
     const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     const QString prefix = QString::fromLocal8Bit(argv[3]);
-    UiApplication::SetSkinFolder(folder + QStringLiteral("res/"));
-    WriteIniInt(DataFolderOf(folder) + QLatin1String(kConfigFileName),
-                QLatin1String(kSettingSection), QLatin1String(kLanguageIdKey), atoi(argv[2]));
-
-    PagePlatform platform;
-    platform.programFolder = folder;
-    platform.bluetoothPresentAtStart = [] { return false; };
-    platform.makeGattBackend = [] { return std::make_unique<sim::SimulatedGattBackend>(); };
-    platform.wait = [](int) {};
-    CMainWnd window(platform);
-    if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {
+    const std::unique_ptr<CMainWnd> opened = OpenScreenshotWindow(folder, atoi(argv[2]));
+    if (!opened) {
         return 2;
     }
-    window.CenterWindow();
-    window.ShowWindow(true);
+    CMainWnd& window = *opened;
     QTest::qWait(2500);
     const QRect around = window.ScreenRect();
 
