@@ -33,7 +33,8 @@ InstanceReply AnswerTalvorectl(const InstanceRequest& request, const SingleInsta
     }
     const bool import = request.command == QLatin1String("import");
     const bool select = request.command == QLatin1String("select");
-    if ((!import && !select && request.command != QLatin1String("import-macro")) ||
+    const bool restore = request.command == QLatin1String("restore");
+    if ((!import && !select && !restore && request.command != QLatin1String("import-macro")) ||
         request.args.size() != 1) {
         return Refused(kExitUsage, QStringLiteral("talvore does not take the command %1 with %2 "
                                                   "arguments; nothing was changed")
@@ -61,12 +62,15 @@ InstanceReply AnswerTalvorectl(const InstanceRequest& request, const SingleInsta
     } else {
         const NativePath file = NativePath::FromBytes(request.args.front());
         qCInfo(lcRequests).noquote() << "talvorectl" << request.command << file.Display();
-        outcome = import ? page->ImportProfile(file) : page->ImportMacro(file);
+        outcome = restore  ? page->RestoreBackup(file)
+                  : import ? page->ImportProfile(file)
+                           : page->ImportMacro(file);
     }
     InstanceReply reply;
     if (outcome.done) {
         reply.exitCode = 0;
-        reply.out = QStringList{EscapeControls(outcome.name)};
+        reply.out = outcome.lines.isEmpty() ? QStringList{EscapeControls(outcome.name)}
+                                            : outcome.lines;
     } else {
         reply.exitCode = kExitRefused;
         reply.error = outcome.error;

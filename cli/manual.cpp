@@ -57,7 +57,7 @@ QString ManualPage() {
         "same ones talvore(1) uses: Data/ beside the program when that folder can be written, "
         "otherwise $XDG_DATA_HOME/talvore (by default ~/.local/share/talvore). Listing, showing "
         "and exporting only read. While talvore runs on the same data folder, the commands "
-        "that change the stores (import, import-macro, select) are handed to it, so "
+        "that change the stores (import, import-macro, select, restore) are handed to it, so "
         "its window shows the change at once and no writer undoes another."));
     page.Paragraph(QStringLiteral(
         "A profile can be read and written as JSON: show prints it, export writes it to a file "
@@ -85,7 +85,8 @@ QString ManualPage() {
               QStringLiteral("The profiles with the selection, and the macros, beside the "
                              "program; in $XDG_DATA_HOME/talvore/ms_1/ when that folder cannot be "
                              "written. A store that cannot be used is kept aside as "
-                             "NAME.DATE-TIME.damaged."));
+                             "NAME.DATE-TIME.damaged; the stores a restore replaced are kept as "
+                             "NAME.DATE-TIME.replaced."));
     page.Item(QStringLiteral("*.pro, *.macro"),
               QStringLiteral("One profile or one macro, as the program's window exports them."));
     page.Item(QStringLiteral("*.json"),
@@ -103,6 +104,9 @@ QString ManualPage() {
                        "talvorectl import work.json"));
     page.Paragraph(QStringLiteral("Keep everything in one file:"));
     page.Example(QStringLiteral("talvorectl backup ~/talvore.backup"));
+    page.Paragraph(QStringLiteral(
+        "Bring it back later; the stores it replaces stay beside the new ones:"));
+    page.Example(QStringLiteral("talvorectl restore ~/talvore.backup"));
     page.Section(QStringLiteral("See also"));
     page.Paragraph(QStringLiteral("talvore(1)"));
     return page.Text();

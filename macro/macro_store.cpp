@@ -107,6 +107,12 @@ StoreWriteResult MacroStore::Save() const {
     return result;
 }
 
+void MacroStore::ReplaceRecords(std::vector<std::unique_ptr<MacroRecord>> records) {
+    records_ = std::move(records);
+    dirty_ = false;
+    blocked_ = false;
+}
+
 void MacroStore::SetSaveFailedHandler(std::function<void(const StoreWriteResult&)> handler) {
     onSaveFailed_ = std::move(handler);
 }

@@ -79,6 +79,9 @@ public:
     MacroRecord& AddNew(const TextLookup& texts);
     // Appends a record as it is (its name is not checked) without saving; returns its index.
     int Append(const MacroRecord& record);
+    // Puts these records in place of the whole list, as the file now holds them (a restore,
+    // which wrote the file itself).
+    void ReplaceRecords(std::vector<std::unique_ptr<MacroRecord>> records);
     // Takes back what was appended since the store held `count` records and had the given
     // unsaved state (an import whose commit failed).
     void UndoAppends(int count, bool wasDirty);

@@ -1,5 +1,6 @@
 #include "page/page_operations.h"
 
+#include "exchange/backup_restore.h"
 #include "exchange/profile_file.h"
 #include "macro/import_result.h"
 #include "page/profile_list.h"
@@ -8,12 +9,27 @@
 
 namespace {
 
+using Outcome = PageOperations::Outcome;
+
+Outcome Done(const QString& name) {
+    Outcome done;
+    done.done = true;
+    done.name = name;
+    return done;
+}
+
+Outcome Refused(const QString& error) {
+    Outcome refused;
+    refused.error = error;
+    return refused;
+}
+
 PageOperations::Outcome OutcomeOf(const ImportResult& result, const NativePath& file,
                                   const char* what) {
     if (result.Ok()) {
-        return {true, result.name, {}};
+        return Done(result.name);
     }
-    return {false, {}, DescribeImportError(result, file, what)};
+    return Refused(DescribeImportError(result, file, what));
 }
 
 }  // namespace
@@ -23,7 +39,7 @@ PageOperations::Outcome PageOperations::ImportProfile(const NativePath& file) {
     QString error;
     auto record = ReadProfileFile(file, error);
     if (!record) {
-        return {false, {}, error + QStringLiteral("; nothing was changed")};
+        return Refused(error + QStringLiteral("; nothing was changed"));
     }
     return OutcomeOf(profiles_.ImportRecord(std::move(record)), file, "profile");
 }
@@ -42,18 +58,36 @@ PageOperations::Outcome PageOperations::SelectProfile(const QString& name) {
         return -1;
     });
     if (index < 0) {
-        Outcome refused{false,
-                        {},
-                        QStringLiteral("no profile is named %1; nothing was changed")
-                            .arg(EscapeControls(name))};
+        Outcome refused = Refused(QStringLiteral("no profile is named %1; nothing was changed")
+                                      .arg(EscapeControls(name)));
         refused.noSuchProfile = true;
         return refused;
     }
     profiles_.ShowSelected(index);
-    return {true, name, {}};
+    return Done(name);
+}
+
+PageOperations::Outcome PageOperations::RestoreBackup(const NativePath& file) {
+    const BackupRead read = ReadBackupFile(file);
+    if (!read.backup) {
+        return Refused(read.error + QStringLiteral("; nothing was changed"));
+    }
+    // What the page holds reaches the disk first, so the copies kept aside are of it.
+    if (const StoreWriteResult saved = store_.SaveProfiles(); !saved) {
+        return Refused(DescribeFileError(saved.error, saved.path) +
+                       QStringLiteral("; nothing was changed"));
+    }
+    RestoreOutcome restored = ::RestoreBackup(store_, *read.backup, file);
+    if (!restored.done) {
+        return Refused(restored.error);
+    }
+    profiles_.Refill();
+    Outcome outcome = Done({});
+    outcome.lines = std::move(restored.lines);
+    return outcome;
 }
 
 PageOperations::Outcome PageOperations::Apply() {
     apply_();
-    return {true, {}, {}};
+    return Done({});
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include <QString>
+#include <QStringList>
 
 #include "sys/file_io.h"
 
@@ -21,6 +22,7 @@ public:
         QString name;   // done: the name the new profile or macro was stored under
         QString error;  // not done: why, one English sentence that says nothing was changed
         bool noSuchProfile = false;  // not done because no profile has the name asked for
+        QStringList lines;  // done: what to print, when it is more than the name
     };
 
     // `apply` sends the current profile (what changed since the last send).
@@ -33,6 +35,9 @@ public:
     Outcome ImportMacro(const NativePath& file);
     // As a click on the profile's row: current, shown and sent whole. The first of that name.
     Outcome SelectProfile(const QString& name);
+    // A backup's profiles, selection and macros in place of the stores (the replaced ones kept
+    // aside): the list refilled, the selected profile shown and sent whole.
+    Outcome RestoreBackup(const NativePath& file);
     // Sends the current profile, as the page does after each change.
     Outcome Apply();
 

@@ -35,6 +35,11 @@ void ProfileList::Fill() {
     list_.Select(selected, TakeFocus::kNo, Notify::kNo);
 }
 
+void ProfileList::Refill() {
+    Fill();
+    Select(store_.SelectedIndex());
+}
+
 void ProfileList::Select(int index) {
     // Before the store is loaded there is nothing to show; a row outside the list selects nothing.
     const bool selected =

@@ -35,6 +35,9 @@ public:
     void Fill();
     // The list's "itemselect": that profile becomes current, is shown and sent whole.
     void Select(int index);
+    // After the store was replaced whole (a restore): Fill(), and the selected profile shown and
+    // sent whole.
+    void Refill();
     // Selects the row as a click on it does (for other programs' requests).
     void ShowSelected(int index);
 

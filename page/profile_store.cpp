@@ -1,5 +1,8 @@
 #include "page/profile_store.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -414,6 +417,95 @@ ImportResult ProfileStore::ImportProfileRecord(std::unique_ptr<ProfileRecord> re
     result.name = name;
     result.index = Count() - 1;
     return result;
+}
+
+StoreWriteResult ProfileStore::CopyStoresAside(std::vector<NativePath>& copies) const {
+    std::vector<NativePath> present;
+    for (const char* name : {kProfileStoreFileName, kMacroStoreFileName}) {
+        const NativePath path = Folder().Child(name);
+        struct stat info {};
+        if (::lstat(path.CStr(), &info) == 0) {
+            present.push_back(path);
+        }
+    }
+    const auto names = FreeAsideNames(present, "replaced");
+    if (!names) {
+        return {FileError::Unwritable, Folder()};
+    }
+    for (std::size_t i = 0; i < present.size(); ++i) {
+        // Read through a link: the copy holds what the store held, not a link to the new one.
+        QByteArray bytes;
+        if (const FileError error = ReadWholeFile(present[i], -1, bytes); error != FileError::None) {
+            return {error, present[i]};
+        }
+        const FileError error = WriteFileAtomically(
+            (*names)[i],
+            [&bytes](QIODevice& file) { return WriteAll(file, bytes.constData(), bytes.size()); },
+            present[i]);
+        if (error != FileError::None) {
+            return {error, (*names)[i]};
+        }
+        copies.push_back((*names)[i]);
+    }
+    return {};
+}
+
+ProfileStore::Replacement ProfileStore::ReplaceStores(
+    std::vector<std::unique_ptr<ProfileRecord>> profiles, uint32_t selected,
+    std::vector<std::unique_ptr<MacroRecord>> macros) {
+    std::lock_guard lock(mutex_);
+    Replacement replacement;
+    if (profiles.empty() || selected >= profiles.size()) {
+        replacement.write = {FileError::Unreadable, NativePath(FilePath())};
+        return replacement;
+    }
+    if (savesForbidden_) {
+        replacement.write = {FileError::Busy, NativePath(FilePath())};
+        return replacement;
+    }
+    std::lock_guard writing(writeMutex_);
+    std::shared_ptr<const StoreFolderLock> held = heldLock_;
+    if (!held) {
+        held = TakeStoreFolderForChange(Folder());
+        if (!held) {
+            replacement.write = {FileError::Busy, NativePath(FilePath())};
+            return replacement;
+        }
+    }
+    const auto forgetCopies = [&replacement] {
+        for (const NativePath& copy : replacement.keptAside) {
+            ::unlink(copy.CStr());
+        }
+        replacement.keptAside.clear();
+    };
+    if (replacement.write = CopyStoresAside(replacement.keptAside); !replacement.write) {
+        forgetCopies();
+        return replacement;
+    }
+    const auto writeProfiles = [&](QIODevice& file) {
+        return WriteAll(file, &selected, kIndexSize) &&
+               std::all_of(profiles.begin(), profiles.end(), [&](const auto& record) {
+                   return WriteAll(file, record.get(), kRecordSize);
+               });
+    };
+    const auto writeMacros = [&](QIODevice& file) {
+        return std::all_of(macros.begin(), macros.end(), [&](const auto& record) {
+            return WriteAll(file, record.get(), sizeof(MacroRecord));
+        });
+    };
+    replacement.write = CommitStoreFiles(
+        *held, {{kProfileStoreFileName, writeProfiles}, {kMacroStoreFileName, writeMacros}});
+    if (!replacement.write) {
+        forgetCopies();
+        return replacement;
+    }
+    profiles_ = std::move(profiles);
+    selectedIndex_ = selected;
+    current_ = profiles_[selected].get();
+    savesBlocked_ = false;
+    forceFullApply_ = true;
+    macros_.ReplaceRecords(std::move(macros));
+    return replacement;
 }
 
 bool ProfileStore::ReconcileMacros(const MacroNameChanges* changes) {

@@ -103,6 +103,19 @@ public:
     // Reads the first record of a *.pro file; a file shorter than one record, or one that is not
     // a regular file, is refused.
     static ImportResult ReadProfileFile(const NativePath& path, ProfileRecord& record);
+    // A restore: every profile, the selection and every macro replaced by the given ones in one
+    // commit of both files. Each store file there was is first copied aside unchanged, as
+    // "<name>.<yyyyMMdd-HHmmss>.replaced" beside it (a damaged one too: the copy is of the file,
+    // not of what was read from it). `profiles` must not be empty and `selected` must lie in it.
+    // On any failure nothing changes: the lists, the files, and no copy is left.
+    struct Replacement {
+        StoreWriteResult write;             // the copy or the commit that failed, if one did
+        std::vector<NativePath> keptAside;  // the copies of the replaced store files
+    };
+    Replacement ReplaceStores(std::vector<std::unique_ptr<ProfileRecord>> profiles,
+                              uint32_t selected,
+                              std::vector<std::unique_ptr<MacroRecord>> macros);
+
     // Adds a *.pro file as a new profile: a unique name, its macros brought into the macro store,
     // appended and selected, and both stores written in one commit (window thread). A refused
     // file, a store that has no room for the profile or its macros (StoreFull), or a commit that
@@ -133,6 +146,8 @@ private:
     StoreLoad ReadProfilesLocked();
     // pro.data, and macro.data in the same commit when withMacros.
     StoreWriteResult CommitStores(bool withMacros) const;
+    // Copies the store files there are aside under the held lock (ReplaceStores).
+    StoreWriteResult CopyStoresAside(std::vector<NativePath>& copies) const;
     bool WriteContent(QIODevice& device) const;
     // Keeps a store file aside; on failure the store's saves are blocked.
     void KeepAsideOrBlock(const NativePath& path, bool& blocked, StoreStartReport& report);

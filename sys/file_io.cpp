@@ -379,25 +379,33 @@ void RemoveDeadTemporaryFiles(const NativePath& folder, const QByteArray& fileNa
     }
 }
 
-std::optional<NativePath> KeepAside(const NativePath& path) {
+std::optional<std::vector<NativePath>> FreeAsideNames(const std::vector<NativePath>& paths,
+                                                      const QByteArray& kind) {
     const QByteArray stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toLatin1();
-    const NativePath folder = path.Folder();
-    const QByteArray base = path.FileName() + '.' + stamp;
     for (int n = 1; n < 1000; ++n) {
         const QByteArray number = n == 1 ? QByteArray() : '-' + QByteArray::number(n);
-        const NativePath aside = folder.Child(base + number + ".damaged");
-        struct stat info {};
-        if (::lstat(aside.CStr(), &info) == 0) {
-            continue;
+        std::vector<NativePath> names;
+        bool taken = false;
+        for (const NativePath& path : paths) {
+            names.push_back(path.Folder().Child(path.FileName() + '.' + stamp + number + '.' + kind));
+            struct stat info {};
+            taken = taken || ::lstat(names.back().CStr(), &info) == 0;
         }
-        if (::rename(path.CStr(), aside.CStr()) != 0) {
-            return std::nullopt;
+        if (!taken) {
+            return names;
         }
-        SyncFolder(folder);
-        return aside;
     }
     return std::nullopt;
+}
+
+std::optional<NativePath> KeepAside(const NativePath& path) {
+    const auto aside = FreeAsideNames({path}, "damaged");
+    if (!aside || ::rename(path.CStr(), aside->front().CStr()) != 0) {
+        return std::nullopt;
+    }
+    SyncFolder(path.Folder());
+    return aside->front();
 }
 
 bool SameFile(const NativePath& a, const NativePath& b) {

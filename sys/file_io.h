@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QByteArray>
 #include <QIODevice>
@@ -111,9 +112,14 @@ QByteArray TemporaryFilePrefix(const QByteArray& fileName);
 // `fileName` when it is given). Never touches the temporary file of a process that still runs.
 void RemoveDeadTemporaryFiles(const NativePath& folder, const QByteArray& fileName = {});
 
-// Moves an existing entry (any kind) aside as "<name>.<yyyyMMdd-HHmmss>.damaged" in its folder,
-// with "-2", "-3", ... before ".damaged" when that name is taken. The new path, or nothing when
-// it could not be moved.
+// Names beside the given files for copies kept aside: "<name>.<yyyyMMdd-HHmmss>.<kind>" in each
+// file's folder, with "-2", "-3", ... before ".<kind>" until no entry of any of the names exists,
+// so files kept aside together share one stamp. Nothing when no such names were found.
+std::optional<std::vector<NativePath>> FreeAsideNames(const std::vector<NativePath>& paths,
+                                                      const QByteArray& kind);
+
+// Moves an existing entry (any kind) aside as "<name>.<yyyyMMdd-HHmmss>.damaged" in its folder
+// (FreeAsideNames). The new path, or nothing when it could not be moved.
 std::optional<NativePath> KeepAside(const NativePath& path);
 
 // True when both paths name the same existing file (same device and inode), whatever links or

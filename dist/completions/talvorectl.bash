@@ -29,7 +29,7 @@ _talvorectl() {
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD - 1]}
     local commands="apply backup doctor export export-macro import import-macro macros monitor
-        new profiles reports select show"
+        new profiles reports restore select show"
 
     if [ "$COMP_CWORD" -eq 1 ]; then
         COMPREPLY=($(compgen -W "$commands -h --help --version" -- "$cur"))
@@ -41,7 +41,7 @@ _talvorectl() {
             [ "$arg" -eq 1 ] && _talvorectl_files pro json ;;
         import-macro)
             [ "$arg" -eq 1 ] && _talvorectl_files macro ;;
-        backup)
+        backup | restore)
             [ "$arg" -eq 1 ] && { COMPREPLY=($(compgen -f -- "$cur")); compopt -o filenames; } ;;
         select)
             [ "$arg" -eq 1 ] && _talvorectl_column profiles 2 ;;

@@ -17,7 +17,7 @@ function __talvorectl_files --description 'files with the given extensions, and 
     end
 end
 
-set -l commands apply backup doctor export export-macro import import-macro macros monitor new profiles reports select show
+set -l commands apply backup doctor export export-macro import import-macro macros monitor new profiles reports restore select show
 complete -c talvorectl -f
 complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Print the commands'
 complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -l version -d 'Print the version'
@@ -33,12 +33,13 @@ complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -a monitor
 complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -a new -d 'A profile file with the defaults'
 complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -a profiles -d 'List the stored profiles'
 complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -a reports -d 'The reports an apply would send'
+complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -a restore -d 'Bring a backup back'
 complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -a select -d 'Make a profile the current one'
 complete -c talvorectl -n "not __fish_seen_subcommand_from $commands" -a show -d 'A profile file as JSON'
 
 complete -c talvorectl -n '__fish_seen_subcommand_from apply show import' -a '(__talvorectl_files pro json)'
 complete -c talvorectl -n '__fish_seen_subcommand_from import-macro' -a '(__talvorectl_files macro)'
-complete -c talvorectl -n '__fish_seen_subcommand_from backup' -F
+complete -c talvorectl -n '__fish_seen_subcommand_from backup restore' -F
 complete -c talvorectl -n '__fish_seen_subcommand_from select' -a '(__talvorectl_listing profiles 2)'
 complete -c talvorectl -n '__fish_seen_subcommand_from export; and test (count (commandline -opc)) -eq 2' -a '(__talvorectl_listing profiles 1)'
 complete -c talvorectl -n '__fish_seen_subcommand_from export; and test (count (commandline -opc)) -eq 3' -a '(__talvorectl_files pro json)'

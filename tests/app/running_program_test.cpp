@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStandardPaths>
@@ -126,6 +127,17 @@ protected:
     void NewProfile(const char* name, const char* file) {
         ASSERT_EQ(Talvorectl({QStringLiteral("new"), QLatin1String(name), File(file)}).exitCode, 0);
     }
+    // A profile's JSON with its own sleep timer, which the simulated mouse shows once it is sent.
+    void NewProfileJson(const char* name, int sleepTimer, const char* file) {
+        NewProfile(name, "new.pro");
+        QJsonObject profile =
+            QJsonDocument::fromJson(Talvorectl({QStringLiteral("show"), File("new.pro")}).out)
+                .object();
+        profile.insert(QStringLiteral("sleepTimer"), sleepTimer);
+        QFile json(File(file));
+        ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+        json.write(QJsonDocument(profile).toJson());
+    }
     // The stored profiles as talvorectl lists them (index, tab, name, [tab selected]).
     QByteArray StoredProfiles() { return Talvorectl({QStringLiteral("profiles")}).out; }
     // The stored sleep timer of a profile, through export and show.
@@ -197,14 +209,7 @@ TEST_F(RunningProgram, SelectAndTheSessionApiReachThePageAndTheMouse) {
     environment.insert(QStringLiteral("TALVORE_SIM_LINKS"), QStringLiteral("receiver,awake"));
     environment.insert(QStringLiteral("TALVORE_SIM_BATTERY"), QStringLiteral("37"));
     // Alpha sleeps after 23 minutes, Profile1 after its default 10: the mouse tells them apart.
-    NewProfile("Alpha", "a.pro");
-    QJsonObject alpha =
-        QJsonDocument::fromJson(Talvorectl({QStringLiteral("show"), File("a.pro")}).out).object();
-    alpha.insert(QStringLiteral("sleepTimer"), 23);
-    QFile json(File("a.json"));
-    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
-    json.write(QJsonDocument(alpha).toJson());
-    json.close();
+    ASSERT_NO_FATAL_FAILURE(NewProfileJson("Alpha", 23, "a.json"));
     ASSERT_NO_FATAL_FAILURE(StartProgram());
 
     const QString dest = QStringLiteral("org.talvore.Talvore.Demo");
@@ -269,6 +274,34 @@ TEST_F(RunningProgram, SelectAndTheSessionApiReachThePageAndTheMouse) {
 
     EndWith(SIGTERM);
     EXPECT_EQ(StoredProfiles(), QByteArray("0\tProfile1\n1\tAlpha\tselected\n"));
+}
+
+TEST_F(RunningProgram, ARestoreWhileTheProgramRunsIsOnThePageAndTheMouse) {
+    environment.insert(QStringLiteral("TALVORE_SIM_LINKS"), QStringLiteral("receiver,awake"));
+    // Alpha sleeps after 23 minutes, the others after their default 10.
+    ASSERT_NO_FATAL_FAILURE(NewProfileJson("Alpha", 23, "a.json"));
+    ASSERT_EQ(Talvorectl({QStringLiteral("import"), File("a.json")}).exitCode, 0);
+    ASSERT_EQ(Talvorectl({QStringLiteral("backup"), File("all.backup")}).exitCode, 0);
+    NewProfile("Beta", "b.pro");
+    ASSERT_NO_FATAL_FAILURE(StartProgram());
+    ASSERT_EQ(Talvorectl({QStringLiteral("import"), File("b.pro")}).exitCode, 0);
+    EXPECT_EQ(PageList(), QByteArray("list: Profile1|Alpha|Beta; selected 2"));
+
+    const CommandRun restored = Talvorectl({QStringLiteral("restore"), File("all.backup")});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_TRUE(restored.out.startsWith("2 profiles (selected: Alpha) and 0 macros restored"))
+        << restored.out.toStdString();
+    EXPECT_EQ(PageList(), QByteArray("list: Profile1|Alpha; selected 1"));
+    QDeadlineTimer sent(20000);
+    while (!MouseState().startsWith("mouse: sleep 23 battery") && !sent.hasExpired()) {
+    }
+    EXPECT_TRUE(MouseState().startsWith("mouse: sleep 23 battery")) << MouseState().toStdString();
+
+    // The program's saves keep the restored stores; the replaced ones lie beside them.
+    EndWith(SIGTERM);
+    EXPECT_EQ(StoredProfiles(), QByteArray("0\tProfile1\n1\tAlpha\tselected\n"));
+    const QStringList aside = QDir(In("Data/ms_1")).entryList({QStringLiteral("pro.data.*.replaced")});
+    EXPECT_EQ(aside.size(), 1);
 }
 
 TEST_F(RunningProgram, AnEditAndAnImportAtTheSameMomentBothSurvive) {

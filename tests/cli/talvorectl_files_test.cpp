@@ -57,3 +57,62 @@ TEST_F(TalvorectlFilesTest, JsonGivesBackTheSameRecordByteForByte) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TalvorectlFilesTest, RestoreGivesBackTheBackedUpStoresAndKeepsTheReplacedOnesAside) {
+    WriteBytes(FileIn("game.pro"), ProfileBytes(Utf16("Game"), {"Burst"}));
+    WriteBytes(FileIn("aim.macro"), MacroBytes(Utf16("Aim")));
+    ASSERT_EQ(Ctl({S("import"), FileIn("game.pro")}).exitCode, 0);
+    ASSERT_EQ(Ctl({S("import-macro"), FileIn("aim.macro")}).exitCode, 0);
+    const QByteArray backedUp = Ctl({S("profiles")}).out + Ctl({S("macros")}).out;
+    const RunResult backup = Ctl({S("backup"), FileIn("all.backup")});
+    ASSERT_EQ(backup.exitCode, 0) << backup.err.constData();
+
+    // More imported (and so selected): the stores the restore will replace.
+    WriteBytes(FileIn("work.pro"), ProfileBytes(Utf16("Work"), {"Copy"}));
+    ASSERT_EQ(Ctl({S("import"), FileIn("work.pro")}).exitCode, 0);
+    ASSERT_EQ(Ctl({S("import-macro"), FileIn("aim.macro")}).exitCode, 0);
+    const QByteArray replacedProfiles = ReadBytes(StorePath());
+    const QByteArray replacedMacros = ReadBytes(MacroPath());
+    ASSERT_NE(Ctl({S("profiles")}).out + Ctl({S("macros")}).out, backedUp);
+
+    // A backup damaged anywhere, cut off, or not a backup at all changes nothing.
+    const QByteArray bytes = ReadBytes(FileIn("all.backup"));
+    QByteArray flipped = bytes;
+    flipped[bytes.size() / 2] = static_cast<char>(flipped[bytes.size() / 2] ^ 0x01);
+    WriteBytes(FileIn("flipped.backup"), flipped);
+    WriteBytes(FileIn("cut.backup"), bytes.left(bytes.size() - 1));
+    ExpectRefused({S("restore"), FileIn("flipped.backup")}, 2);
+    ExpectRefused({S("restore"), FileIn("cut.backup")}, 2);
+    ExpectRefused({S("restore"), FileIn("game.pro")}, 2);
+    ExpectRefused({S("restore"), FileIn("missing.backup")}, 2);
+    EXPECT_TRUE(Ctl({S("restore"), FileIn("flipped.backup")})
+                    .err.contains("checksum does not match its content; nothing was changed"));
+
+    const RunResult restore = Ctl({S("restore"), FileIn("all.backup")});
+    ASSERT_EQ(restore.exitCode, 0) << restore.err.constData();
+    EXPECT_EQ(Ctl({S("profiles")}).out + Ctl({S("macros")}).out, backedUp);
+    // The restored stores hold the backed-up bytes, so a new backup is the same file.
+    ASSERT_EQ(Ctl({S("backup"), FileIn("again.backup")}).exitCode, 0);
+    EXPECT_TRUE(ReadBytes(FileIn("again.backup")) == bytes);
+
+    // The replaced stores lie beside the new ones, named in the output, byte for byte as they were.
+    const QDir stores(program.filePath(S("Data/ms_1")));
+    const QStringList aside = stores.entryList({S("*.replaced")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(aside.size(), 2) << aside.join(S(", ")).toStdString();
+    EXPECT_TRUE(aside[0].startsWith(S("macro.data.")) && aside[1].startsWith(S("pro.data.")));
+    EXPECT_TRUE(ReadBytes(stores.filePath(aside[0])) == replacedMacros);
+    EXPECT_TRUE(ReadBytes(stores.filePath(aside[1])) == replacedProfiles);
+    for (const QString& name : aside) {
+        EXPECT_TRUE(restore.out.contains(stores.filePath(name).toUtf8())) << restore.out.constData();
+    }
+    EXPECT_TRUE(restore.out.startsWith("2 profiles (selected: Game) and 2 macros restored from "))
+        << restore.out.constData();
+
+    // A second restore keeps the first one's copies and adds its own.
+    ASSERT_EQ(Ctl({S("restore"), FileIn("all.backup")}).exitCode, 0);
+    EXPECT_EQ(stores.entryList({S("*.replaced")}, QDir::Files).size(), 4);
+}
+
+}  // namespace
