@@ -113,7 +113,12 @@ int RunApply(const QStringList& args, CommandContext& context) {
     events.SetEngine(&engine);
     CloseOnExit closer{connection};
 
-    connection.Open();
+    // The cable needs nothing the mouse sends (no acknowledgements): with the mouse on it, no
+    // monitor is started, and none has to be stopped at the end.
+    connection.OpenUnfollowed(UsbLink::Cable);
+    if (!connection.PresentAtStart(UsbLink::Cable)) {
+        connection.Open();
+    }
     if (connection.PresentAtStart(UsbLink::Cable)) {
         links.cableState.store(kLinkPresent);
     }

@@ -41,21 +41,31 @@ bool MouseConnection::Load(const QString& programFolder) {
 }
 
 void MouseConnection::Open() {
-    OpenLink(UsbLink::Cable);
-    OpenLink(UsbLink::Receiver);
+    OpenLink(UsbLink::Cable, true);
+    OpenLink(UsbLink::Receiver, true);
 }
 
-void MouseConnection::OpenLink(UsbLink which) {
+void MouseConnection::OpenUnfollowed(UsbLink link) {
+    OpenLink(link, false);
+}
+
+void MouseConnection::OpenLink(UsbLink which, bool follow) {
     Link& link = Of(which);
-    if (!link.loaded || link.opened) {
+    if (!link.loaded || (link.opened && (link.followed || !follow))) {
         return;
     }
     const UsbLinkIdentity& identity = IdentityOf(which);
     const DriverFunctions& f = link.library.Functions();
-    // The driver copies the window; the context is this connection, the message tells the link.
-    const TalvoreWindow window{this, &MouseConnection::Post};
-    f.Set_VIDPID(identity.vendorId, identity.productId);
-    f.Open_DevMonitor(&window, identity.dataMessage, identity.statusMessage);
+    if (!link.opened) {
+        f.Set_VIDPID(identity.vendorId, identity.productId);
+    }
+    if (follow) {
+        // The driver copies the window; the context is this connection, the message tells the
+        // link. The monitor starts before the device is opened, so no change falls in between.
+        const TalvoreWindow window{this, &MouseConnection::Post};
+        f.Open_DevMonitor(&window, identity.dataMessage, identity.statusMessage);
+        link.followed = true;
+    }
     link.opened = true;
     link.present = f.Open_FeatureDevice() != 0;
 }
@@ -141,8 +151,11 @@ void MouseConnection::CloseLink(UsbLink which) {
     if (link.opened) {
         const DriverFunctions& f = link.library.Functions();
         f.Close_FeatureDevice();
-        f.Close_DevMonitor();  // joins the driver's thread: nothing is posted after this
+        if (link.followed) {
+            f.Close_DevMonitor();  // joins the driver's thread: nothing is posted after this
+        }
         link.opened = false;
+        link.followed = false;
         link.present = false;
     }
 }

@@ -47,8 +47,13 @@ public:
     bool Load(const QString& programFolder);
     QStringList LoadErrors() const { return loadErrors_; }
 
-    // Opens the links of the loaded libraries, cable first. A link whose device opened is present.
+    // Opens the links of the loaded libraries, cable first, and follows their events and
+    // presence. A link whose device opened is present.
     void Open();
+    // Opens the link's device without following it (no monitor thread, so closing is immediate):
+    // enough for transfers that wait for nothing the mouse sends, as over the cable. Open() later
+    // follows it as well.
+    void OpenUnfollowed(UsbLink link);
     bool Loaded(UsbLink link) const;
     bool PresentAtStart(UsbLink link) const;
 
@@ -69,12 +74,13 @@ private:
     struct Link {
         DriverLibrary library;
         bool loaded = false;
-        bool opened = false;
+        bool opened = false;    // the feature device was opened
+        bool followed = false;  // the driver's monitor runs
         bool present = false;
     };
     Link& Of(UsbLink link) { return link == UsbLink::Cable ? cable_ : receiver_; }
     const Link& Of(UsbLink link) const { return link == UsbLink::Cable ? cable_ : receiver_; }
-    void OpenLink(UsbLink link);
+    void OpenLink(UsbLink link, bool follow);
     void CloseLink(UsbLink link);
     static void Post(void* context, uint32_t message, uint64_t wParam, int64_t lParam);
     void Deliver(const LinkMessage& message);
