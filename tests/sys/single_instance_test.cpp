@@ -179,3 +179,32 @@ TEST_F(SingleInstanceTest, StartsWithDifferentTempFoldersMeet) {
         ExpectSignalledAndDone(first);
     }
 }
+
+// talvorectl's requests reach the program's QLocalServer over both kinds of address (its client
+// is a plain socket, which must name an abstract address as this Qt's server does), and a name
+// nobody holds is told apart from a program that refuses.
+TEST_F(SingleInstanceTest, RequestsReachTheProgramAtBothKindsOfAddress) {
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    for (const QString& runtime : {runtime_.path(), QString()}) {
+        SCOPED_TRACE(runtime.isEmpty() ? "abstract name" : "socket in the runtime folder");
+        env_ = StartEnvironment(runtime, temp_.path());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        const InstanceAddress address = InstanceAddressFor(name_);
+        EXPECT_EQ(address.abstractNamespace, runtime.isEmpty());
+        const InstanceRequest request{QStringLiteral("select"), {"Game"}, "/data/",
+                                      SteadyNowNs() + 5'000'000'000};
+        InstanceReply reply;
+        EXPECT_EQ(SendInstanceRequest(address, request, reply), HandOver::NotListening);
+
+        QProcess& first = StartFirst();
+        ASSERT_EQ(SendInstanceRequest(address, request, reply), HandOver::Answered);
+        EXPECT_EQ(reply.exitCode, 2);
+        EXPECT_TRUE(reply.error.contains(QLatin1String("takes no commands"))) << reply.error.toStdString();
+        first.kill();
+        first.waitForFinished(kWaitMs);
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+    if (saved.isNull()) {
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+}
