@@ -23,10 +23,13 @@ echo "Qt packages left: $(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' 'l
 echo "== apt-get install $deb"
 apt-get install -y -qq "$deb"
 dpkg -s talvore | grep -E '^(Status|Depends):'
+# The list is read whole first: `dpkg -L | grep -q` fails under pipefail whenever grep finds its
+# line and exits before dpkg has written the rest (dpkg dies of SIGPIPE).
+files=$(dpkg -L talvore)
 for f in /usr/share/man/man1/talvore.1 /usr/share/man/man1/talvorectl.1 \
     /usr/share/bash-completion/completions/talvorectl /usr/share/zsh/vendor-completions/_talvorectl \
     /usr/share/fish/vendor_completions.d/talvorectl.fish; do
-    dpkg -L talvore | grep -qx "$f" || { echo "the package lacks $f" >&2; exit 1; }
+    grep -qx "$f" <<<"$files" || { echo "the package lacks $f" >&2; exit 1; }
 done
 # Plugins no program links, which the package names by hand: the SVG images of the skin folder and
 # the Wayland platform.
