@@ -1,18 +1,12 @@
 #include "sys/instance_channel.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
-#include <cstddef>
-#include <cstring>
-#include <thread>
-#include <vector>
 
 #include <QCborArray>
 #include <QCborMap>
@@ -21,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QtEndian>
+
+#include "sys/local_socket.h"
 
 namespace {
 
@@ -62,117 +58,8 @@ std::optional<QCborMap> MapOf(const QByteArray& payload) {
     return value.toMap();
 }
 
-// The client's end of the socket: plain POSIX, so that talvorectl needs no QtNetwork. The
-// program's end is a QLocalServer (sys/single_instance).
-class ClientSocket {
-public:
-    ClientSocket() = default;
-    ClientSocket(const ClientSocket&) = delete;
-    ClientSocket& operator=(const ClientSocket&) = delete;
-    ~ClientSocket() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-
-    enum class Connected { Yes, NobodyListens, Busy };
-    // Connects without blocking; a listener whose queue is full is tried again until the
-    // deadline.
-    Connected Connect(const InstanceAddress& address, const QDeadlineTimer& deadline) {
-        const QByteArray name = QFile::encodeName(address.name);
-        const std::size_t lead = address.abstractNamespace ? 1 : 0;
-        sockaddr_un where{};
-        where.sun_family = AF_UNIX;
-        if (name.isEmpty() || lead + static_cast<std::size_t>(name.size()) >= sizeof where.sun_path) {
-            return Connected::NobodyListens;
-        }
-        std::memcpy(where.sun_path + lead, name.constData(), static_cast<std::size_t>(name.size()));
-        const auto exact =
-            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + lead + name.size());
-        // An abstract name is taken by its length: Qt before 6.6 listens on the whole zero-padded
-        // sun_path, later versions on the name alone. Both are tried.
-        std::vector<socklen_t> lengths{exact};
-        if (address.abstractNamespace) {
-            lengths.push_back(sizeof where);
-        }
-        for (;;) {
-            bool busy = false;
-            for (socklen_t length : lengths) {
-                Reopen();
-                if (fd_ < 0) {
-                    return Connected::NobodyListens;
-                }
-                if (::connect(fd_, reinterpret_cast<const sockaddr*>(&where), length) == 0) {
-                    return Connected::Yes;
-                }
-                busy = busy || errno == EAGAIN;
-            }
-            if (!busy || deadline.hasExpired()) {
-                return busy ? Connected::Busy : Connected::NobodyListens;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-
-    int Descriptor() const { return fd_; }
-
-    // Sends every byte before the deadline; false when the other end went or time ran out.
-    bool WriteAll(QByteArrayView bytes, const QDeadlineTimer& deadline) {
-        while (!bytes.isEmpty()) {
-            const ssize_t sent = ::send(fd_, bytes.data(), static_cast<std::size_t>(bytes.size()),
-                                        MSG_NOSIGNAL);
-            if (sent > 0) {
-                bytes = bytes.sliced(sent);
-            } else if ((sent < 0 && errno != EAGAIN && errno != EINTR) ||
-                       !WaitFor(POLLOUT, deadline)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // Appends what has come to `buffer`, waiting for it until the deadline; false when the
-    // connection ended or nothing came in time.
-    bool ReadMore(QByteArray& buffer, const QDeadlineTimer& deadline) {
-        char chunk[4096];
-        for (;;) {
-            const ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
-            if (got > 0) {
-                buffer.append(chunk, got);
-                return true;
-            }
-            if (got == 0 || (errno != EAGAIN && errno != EINTR) || !WaitFor(POLLIN, deadline)) {
-                return false;
-            }
-        }
-    }
-
-private:
-    void Reopen() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    }
-
-    bool WaitFor(short events, const QDeadlineTimer& deadline) const {
-        for (;;) {
-            pollfd entry{fd_, events, 0};
-            const int ready = ::poll(&entry, 1, static_cast<int>(deadline.remainingTime()));
-            if (ready > 0) {
-                return true;
-            }
-            if (ready == 0 || errno != EINTR) {
-                return false;
-            }
-        }
-    }
-
-    int fd_ = -1;
-};
-
 // The next message of the program, or nothing when none came whole before the deadline.
-std::optional<ProgramMessage> NextMessage(ClientSocket& socket, QByteArray& buffer,
+std::optional<ProgramMessage> NextMessage(LocalSocket& socket, QByteArray& buffer,
                                           const QDeadlineTimer& deadline) {
     for (;;) {
         QByteArray payload;
@@ -317,13 +204,13 @@ HandOver SendInstanceRequest(const InstanceAddress& address, const InstanceReque
                              InstanceReply& reply) {
     const qint64 leftMs = (request.deadlineNs - SteadyNowNs()) / 1000000;
     const QDeadlineTimer acceptance(std::max<qint64>(0, leftMs) + kAcceptanceGraceMs);
-    ClientSocket socket;
+    LocalSocket socket;
     switch (socket.Connect(address, acceptance)) {
-        case ClientSocket::Connected::Yes:
+        case LocalSocket::Connected::Yes:
             break;
-        case ClientSocket::Connected::NobodyListens:
+        case LocalSocket::Connected::NobodyListens:
             return HandOver::NotListening;
-        case ClientSocket::Connected::Busy:
+        case LocalSocket::Connected::Busy:
             return HandOver::NotAccepted;
     }
     // An abstract name can be taken by anyone; only a program of this user gets the request.

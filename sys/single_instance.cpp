@@ -1,11 +1,15 @@
 #include "sys/single_instance.h"
 
-#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <cerrno>
+#include <cstring>
+
+#include <QFile>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QSocketNotifier>
 
 namespace {
 
@@ -17,25 +21,59 @@ constexpr qsizetype kMaxShowLine = 512;
 constexpr int kConnectTimeoutMs = 1000;
 constexpr int kWriteTimeoutMs = 1000;
 
-void SendAndClose(QLocalSocket* socket, const InstanceReply& reply) {
-    socket->write(Frame(EncodeReply(reply)));
-    socket->disconnectFromServer();  // after what is still to be written
-}
-
 }  // namespace
+
+// One connection of a later start or of talvorectl, read as its bytes come.
+class SingleInstance::Connection final : public QObject {
+public:
+    Connection(LocalSocket socket, QObject* parent)
+        : QObject(parent), socket_(std::move(socket)),
+          readable_(socket_.Descriptor(), QSocketNotifier::Read, this) {}
+
+    LocalSocket& Socket() { return socket_; }
+    QSocketNotifier& Readable() { return readable_; }
+    bool Ended() const { return !socket_.IsOpen(); }
+    // Nothing more is read or written; the object goes when control is back in the event loop.
+    void End() {
+        readable_.setEnabled(false);
+        socket_.Close();
+        deleteLater();
+    }
+    // Sends the last message and ends the connection.
+    void SendAndEnd(const InstanceReply& reply) {
+        socket_.WriteAll(Frame(EncodeReply(reply)), QDeadlineTimer(kWriteTimeoutMs));
+        End();
+    }
+
+    QByteArray received;
+
+private:
+    LocalSocket socket_;
+    QSocketNotifier readable_;
+};
 
 SingleInstance::SingleInstance(const QString& instanceName, QObject* parent)
     : QObject(parent), address_(AddressFor(instanceName)) {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    delete incoming_;
+    listener_.Close();
+    // The socket file goes with the instance that made it, never a later instance's file.
+    if (fileInode_ != 0) {
+        const QByteArray path = QFile::encodeName(address_.name);
+        struct stat info {};
+        if (::lstat(path.constData(), &info) == 0 && info.st_dev == fileDevice_ &&
+            info.st_ino == fileInode_) {
+            ::unlink(path.constData());
+        }
+    }
+}
 
 bool SingleInstance::SignalRunningInstance() const {
-    QLocalSocket socket;
-    if (address_.abstractNamespace) {
-        socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    }
-    socket.connectToServer(address_.name);
-    if (!socket.waitForConnected(kConnectTimeoutMs)) {
+    LocalSocket socket;
+    // An abstract name can be taken by anyone: only a program of this user is told to show.
+    if (socket.Connect(address_, QDeadlineTimer(kConnectTimeoutMs)) != LocalSocket::Connected::Yes ||
+        !PeerIsThisUser(socket.Descriptor())) {
         return false;
     }
     // The token is the launcher's gift to this start; the running instance makes use of it.
@@ -45,96 +83,104 @@ bool SingleInstance::SignalRunningInstance() const {
         !token.contains(' ')) {
         request += ' ' + token;
     }
-    socket.write(request + '\n');
-    const bool sent = socket.waitForBytesWritten(kWriteTimeoutMs);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState) {
-        socket.waitForDisconnected(kWriteTimeoutMs);
-    }
-    return sent;
+    return socket.WriteAll(request + '\n', QDeadlineTimer(kWriteTimeoutMs));
 }
 
 SingleInstance::Role SingleInstance::Start() {
-    if (server_ != nullptr) {
+    if (incoming_ != nullptr) {
         return Role::First;
     }
     if (SignalRunningInstance()) {
         return Role::Second;
     }
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(address_.abstractNamespace ? QLocalServer::AbstractNamespaceOption
-                                                         : QLocalServer::UserAccessOption);
-    if (!server_->listen(address_.name)) {
-        // Either another instance began listening a moment ago, or nobody answers on a
-        // socket left by an instance that crashed (an abstract name goes with its process).
+    LocalSocket::Listened listened = listener_.Listen(address_);
+    if (listened == LocalSocket::Listened::InUse) {
+        // Either another instance began listening a moment ago, or nobody answers on a socket
+        // left by an instance that crashed (an abstract name goes with its process).
         if (SignalRunningInstance()) {
-            delete server_;
-            server_ = nullptr;
             return Role::Second;
         }
         if (!address_.abstractNamespace) {
-            QLocalServer::removeServer(address_.name);
-        }
-        if (address_.abstractNamespace || !server_->listen(address_.name)) {
-            qCWarning(lcInstance) << "cannot guard the single instance:" << server_->errorString();
-            return Role::First;
+            ::unlink(QFile::encodeName(address_.name).constData());
+            listened = listener_.Listen(address_);
         }
     }
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::AcceptConnections);
+    if (listened != LocalSocket::Listened::Yes) {
+        // Without the socket the program runs unguarded as the first instance.
+        qCWarning(lcInstance) << "cannot guard the single instance at" << address_.name << ":"
+                              << std::strerror(errno);
+        return Role::First;
+    }
+    WatchConnections();
     return Role::First;
 }
 
+void SingleInstance::WatchConnections() {
+    struct stat info {};
+    if (!address_.abstractNamespace &&
+        ::lstat(QFile::encodeName(address_.name).constData(), &info) == 0) {
+        fileDevice_ = info.st_dev;
+        fileInode_ = info.st_ino;
+    }
+    incoming_ = new QSocketNotifier(listener_.Descriptor(), QSocketNotifier::Read, this);
+    connect(incoming_, &QSocketNotifier::activated, this, &SingleInstance::AcceptConnections);
+}
+
 void SingleInstance::AcceptConnections() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto received = std::make_shared<QByteArray>();
-        connect(socket, &QLocalSocket::readyRead, this,
-                [this, socket, received] { OnReadable(socket, *received); });
+    for (LocalSocket socket = listener_.Accept(); socket.IsOpen(); socket = listener_.Accept()) {
+        auto* connection = new Connection(std::move(socket), this);
+        connect(&connection->Readable(), &QSocketNotifier::activated, this,
+                [this, connection] { OnReadable(connection); });
     }
 }
 
-void SingleInstance::OnReadable(QLocalSocket* socket, QByteArray& received) {
-    if (socket->state() != QLocalSocket::ConnectedState) {
+void SingleInstance::OnReadable(Connection* connection) {
+    if (connection->Ended()) {
         return;  // already answered
     }
-    received += socket->readAll();
-    const QByteArray request(kCommandRequestLine);
-    if (!received.startsWith(request)) {
-        if (!request.startsWith(received)) {
-            TakeShowLine(socket, received);
-        }
-        return;
+    LocalSocket::Read read = LocalSocket::Read::Some;
+    while (read == LocalSocket::Read::Some) {
+        read = connection->Socket().ReadAvailable(connection->received);
     }
-    QByteArray frame = received.mid(request.size());
-    QByteArray payload;
-    switch (TakeFrame(frame, payload)) {
-        case FrameState::Incomplete:
-            return;
-        case FrameState::Bad:
-            socket->abort();
-            return;
-        case FrameState::Whole:
-            received.clear();
-            AnswerRequest(socket, payload);
-            return;
+    const QByteArray& received = connection->received;
+    const QByteArray request(kCommandRequestLine);
+    if (received.startsWith(request)) {
+        QByteArray frame = received.mid(request.size());
+        QByteArray payload;
+        switch (TakeFrame(frame, payload)) {
+            case FrameState::Incomplete:
+                break;
+            case FrameState::Bad:
+                connection->End();
+                return;
+            case FrameState::Whole:
+                AnswerRequest(connection, payload);
+                return;
+        }
+    } else if (!request.startsWith(received)) {
+        TakeShowLine(connection);
+    }
+    if (read == LocalSocket::Read::Ended && !connection->Ended()) {
+        connection->End();  // gone before saying anything whole
     }
 }
 
-void SingleInstance::TakeShowLine(QLocalSocket* socket, const QByteArray& received) {
+void SingleInstance::TakeShowLine(Connection* connection) {
+    const QByteArray& received = connection->received;
     const QByteArray show(kShowRequest);
     if (!received.startsWith(show) && !show.startsWith(received)) {
-        socket->abort();  // not one of ours
+        connection->End();  // not one of ours
         return;
     }
     const qsizetype end = received.indexOf('\n');
     if (end < 0) {
         if (received.size() > kMaxShowLine) {
-            socket->abort();  // longer than any request of ours
+            connection->End();  // longer than any request of ours
         }
         return;
     }
     const QByteArray line = received.left(end);
-    socket->disconnectFromServer();
+    connection->End();
     if (line == show) {
         Q_EMIT SecondStart(QString());
     } else if (line.startsWith(show + ' ') && line.size() > show.size() + 1) {
@@ -142,12 +188,14 @@ void SingleInstance::TakeShowLine(QLocalSocket* socket, const QByteArray& receiv
     }
 }
 
-void SingleInstance::AnswerRequest(QLocalSocket* socket, const QByteArray& payload) {
+void SingleInstance::AnswerRequest(Connection* connection, const QByteArray& payload) {
     // A name in the abstract namespace can be reached by anyone: only this user gives commands.
-    if (!PeerIsThisUser(socket->socketDescriptor())) {
-        socket->abort();
+    if (!PeerIsThisUser(connection->Socket().Descriptor())) {
+        connection->End();
         return;
     }
+    // One request per connection: whatever else comes is not read.
+    connection->Readable().setEnabled(false);
     const std::optional<InstanceRequest> request = DecodeRequest(payload);
     InstanceReply reply;
     if (!request) {
@@ -158,20 +206,17 @@ void SingleInstance::AnswerRequest(QLocalSocket* socket, const QByteArray& paylo
     } else if (!handler_) {
         reply.error = QStringLiteral("this program takes no commands; nothing was changed");
     } else {
-        const QPointer<QLocalSocket> alive(socket);
-        const Accept accept = [socket, alive, deadline = request->deadlineNs] {
-            if (alive.isNull() || SteadyNowNs() > deadline ||
-                socket->state() != QLocalSocket::ConnectedState) {
-                return false;
-            }
-            socket->write(Frame(EncodeAccepted()));
-            return socket->waitForBytesWritten(kWriteTimeoutMs) &&
-                   socket->state() == QLocalSocket::ConnectedState;
+        const QPointer<Connection> alive(connection);
+        // A client that went away makes the write fail: then nothing is to be done.
+        const Accept accept = [alive, deadline = request->deadlineNs] {
+            return !alive.isNull() && !alive->Ended() && SteadyNowNs() <= deadline &&
+                   alive->Socket().WriteAll(Frame(EncodeAccepted()),
+                                            QDeadlineTimer(kWriteTimeoutMs));
         };
         reply = handler_(*request, accept);
-        if (alive.isNull()) {
+        if (alive.isNull() || alive->Ended()) {
             return;
         }
     }
-    SendAndClose(socket, reply);
+    connection->SendAndEnd(reply);
 }

@@ -7,15 +7,17 @@
 // user's runtime folder, or else in the abstract namespace under a name that carries the user id.
 #pragma once
 
+#include <sys/types.h>
+
 #include <functional>
 
 #include <QObject>
 #include <QString>
 
 #include "sys/instance_channel.h"
+#include "sys/local_socket.h"
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 class SingleInstance final : public QObject {
     Q_OBJECT
@@ -55,15 +57,23 @@ Q_SIGNALS:
     void SecondStart(const QString& activationToken);
 
 private:
+    class Connection;
+
     bool SignalRunningInstance() const;
+    // Accepts on the listening socket from now on.
+    void WatchConnections();
     void AcceptConnections();
     // What came on a connection so far; the connection ends once it is understood.
-    void OnReadable(QLocalSocket* socket, QByteArray& received);
+    void OnReadable(Connection* connection);
     // A second start's "show" line, with the launcher's activation token when it has one.
-    void TakeShowLine(QLocalSocket* socket, const QByteArray& received);
-    void AnswerRequest(QLocalSocket* socket, const QByteArray& payload);
+    void TakeShowLine(Connection* connection);
+    void AnswerRequest(Connection* connection, const QByteArray& payload);
 
     Address address_;
-    QLocalServer* server_ = nullptr;
+    LocalSocket listener_;
+    QSocketNotifier* incoming_ = nullptr;
+    // The socket file this instance made, so that it removes its own file only.
+    dev_t fileDevice_ = 0;
+    ino_t fileInode_ = 0;
     RequestHandler handler_;
 };

@@ -10,8 +10,11 @@
 #include <QUuid>
 
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
+
+#include "sys/local_socket.h"
 
 namespace {
 
@@ -146,6 +149,46 @@ TEST_F(SingleInstanceTest, SecondStartPassesItsActivationToken) {
     }
 }
 
+// The program's end of the socket serves connections as their bytes come: clients that stay
+// silent, stop in the middle of a request or send what is not ours neither hold it up nor make
+// it obey. Its socket file is this user's alone and goes when the program ends.
+TEST_F(SingleInstanceTest, StrayClientsNeitherStallNorSignalTheProgram) {
+    QProcess& first = StartFirst();
+    const QString path = runtime_.filePath(name_);
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadGroup | QFile::WriteGroup |
+                                               QFile::ReadOther | QFile::WriteOther),
+              QFile::Permissions());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
+    const InstanceAddress address = InstanceAddressFor(name_);
+    qunsetenv("XDG_RUNTIME_DIR");
+    ASSERT_FALSE(address.abstractNamespace);
+
+    std::vector<LocalSocket> strays;
+    QByteArray halfRequest = QByteArray(kCommandRequestLine) + Frame(QByteArray(64, 'x'));
+    halfRequest.chop(10);
+    QByteArray tooLong(kShowRequest);
+    tooLong += ' ' + QByteArray(600, 'a');
+    for (const QByteArray& bytes : {QByteArray(), halfRequest, QByteArray("sh"),
+                                    QByteArray("showing\n"), QByteArray("hello\n"), tooLong,
+                                    QByteArray(kCommandRequestLine) + "\xff\xff\xff\xff"}) {
+        strays.emplace_back();
+        ASSERT_EQ(strays.back().Connect(address, QDeadlineTimer(kWaitMs)),
+                  LocalSocket::Connected::Yes);
+        ASSERT_TRUE(strays.back().WriteAll(bytes, QDeadlineTimer(kWaitMs)));
+    }
+    // The stray lines were read and refused, and none of them signalled the program.
+    QByteArray rest;
+    EXPECT_FALSE(strays[3].ReadMore(rest, QDeadlineTimer(kWaitMs)));
+    EXPECT_FALSE(strays[4].ReadMore(rest, QDeadlineTimer(kWaitMs)));
+    EXPECT_TRUE(rest.isEmpty());
+    EXPECT_TRUE(first.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    StartSecond();
+    ExpectSignalledAndDone(first);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
 TEST_F(SingleInstanceTest, StartAfterTheFirstEndedBecomesFirst) {
     QProcess& first = StartFirst();
     StartSecond();
@@ -180,8 +223,8 @@ TEST_F(SingleInstanceTest, StartsWithDifferentTempFoldersMeet) {
     }
 }
 
-// talvorectl's requests reach the program's QLocalServer over both kinds of address (its client
-// is a plain socket, which must name an abstract address as this Qt's server does), and a name
+// talvorectl's requests reach the program over both kinds of address (an abstract name is bound
+// at the length this Qt's QLocalServer used, and tried at both by clients), and a name
 // nobody holds is told apart from a program that refuses.
 TEST_F(SingleInstanceTest, RequestsReachTheProgramAtBothKindsOfAddress) {
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
