@@ -12,6 +12,7 @@
 #include "cli/desktop_checks.h"
 #include "link/driver_library.h"
 #include "sys/device_access.h"
+#include "sys/dynamic_library.h"
 #include "sys/program_layout.h"
 
 namespace {
@@ -66,7 +67,8 @@ bool PrintNodes(CommandContext& context, const DeviceAccessReport& report) {
 }
 
 // Prints the skin folder and the libraries found from the program folder; true when all are there.
-bool PrintProgramFiles(CommandContext& context, bool& hookLoads) {
+// Leaves the desktop checks loaded in `desktopChecks` when they load.
+bool PrintProgramFiles(CommandContext& context, bool& hookLoads, DynamicLibrary& desktopChecks) {
     bool complete = true;
     const QString resources = ResourceFolderOf(context.programFolder);
     const bool haveResources = QFileInfo(resources + QLatin1String("main.xml")).isFile();
@@ -90,6 +92,19 @@ bool PrintProgramFiles(CommandContext& context, bool& hookLoads) {
     PrintLine(context.out,
               QStringLiteral("  library      %1Hook.so  %2")
                   .arg(libraries, hookLoads ? QStringLiteral("loads") : hook.ErrorString()));
+    // The program needs it for an edited skin folder and the DPI colour dialog.
+    DynamicLibrary reader;
+    const bool readerLoads = reader.Load(libraries + QLatin1String(kLayoutReaderFile));
+    complete = complete && readerLoads;
+    PrintLine(context.out, QStringLiteral("  library      %1%2  %3")
+                               .arg(libraries, QLatin1String(kLayoutReaderFile),
+                                    readerLoads ? QStringLiteral("loads") : reader.ErrorString()));
+    const bool checksLoad = desktopChecks.Load(libraries + QLatin1String(kDesktopChecksFile));
+    complete = complete && checksLoad;
+    PrintLine(context.out,
+              QStringLiteral("  library      %1%2  %3")
+                  .arg(libraries, QLatin1String(kDesktopChecksFile),
+                       checksLoad ? QStringLiteral("loads") : desktopChecks.ErrorString()));
     return complete;
 }
 
@@ -143,6 +158,26 @@ void PrintSection(CommandContext& context, const char* title,
     }
 }
 
+// The desktop and Bluetooth sections, made by the checks module; without it each says so.
+void PrintDesktopSections(CommandContext& context, const DynamicLibrary& checks, bool hookLoads) {
+    auto* desktop = checks.Resolve<CheckDesktopFn>(kCheckDesktopExport);
+    auto* bluetooth = checks.Resolve<CheckBluetoothFn>(kCheckBluetoothExport);
+    std::vector<DoctorLine> desktopLines;
+    std::vector<DoctorLine> bluetoothLines;
+    if (desktop != nullptr && bluetooth != nullptr) {
+        desktop(hookLoads, &desktopLines);
+        bluetooth(&bluetoothLines);
+    } else {
+        const DoctorLine notMade{QStringLiteral("checks"),
+                                 QStringLiteral("not made: %1 does not load")
+                                     .arg(QLatin1String(kDesktopChecksFile))};
+        desktopLines.push_back(notMade);
+        bluetoothLines.push_back(notMade);
+    }
+    PrintSection(context, "Desktop:", desktopLines);
+    PrintSection(context, "Bluetooth:", bluetoothLines);
+}
+
 int RunDoctor(const QStringList& args, CommandContext& context) {
     const std::optional<DoctorOptions> options = ParseOptions(args);
     if (!options) {
@@ -152,7 +187,8 @@ int RunDoctor(const QStringList& args, CommandContext& context) {
         DiagnoseMouseAccess(SysfsHidrawNodes(options->sysRoot, options->devRoot));
     const bool nodesOpen = PrintNodes(context, report);
     bool hookLoads = false;
-    const bool filesComplete = PrintProgramFiles(context, hookLoads);
+    DynamicLibrary desktopChecks;
+    const bool filesComplete = PrintProgramFiles(context, hookLoads, desktopChecks);
 
     const QString installedRules = InstalledUdevRules();
     PrintLine(context.out, QStringLiteral("Device rules:"));
@@ -163,8 +199,7 @@ int RunDoctor(const QStringList& args, CommandContext& context) {
     if (report.AnyRefused()) {
         PrintWhatToDo(context, installedRules);
     }
-    PrintSection(context, "Desktop:", CheckDesktop(hookLoads));
-    PrintSection(context, "Bluetooth:", CheckBluetooth());
+    PrintDesktopSections(context, desktopChecks, hookLoads);
     return nodesOpen && filesComplete ? kExitOk : kExitBadInput;
 }
 

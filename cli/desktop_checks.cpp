@@ -169,18 +169,7 @@ SessionKind SessionOfProgram(QString& why) {
                          qgetenv("XDG_SESSION_TYPE"));
 }
 
-}  // namespace
-
-std::vector<DoctorLine> CheckDesktop(bool hookLoads) {
-    QString why;
-    const SessionKind session = SessionOfProgram(why);
-    const QDBusConnection sessionBus = QDBusConnection::sessionBus();
-    const XTray xtray = session == SessionKind::X11 ? XEmbedTray() : XTray::NoDisplay;
-    return {SessionLine(session, why), TrayLine(session, sessionBus, xtray),
-            NotificationLine(sessionBus), RecordingLine(session, hookLoads, xtray)};
-}
-
-std::vector<DoctorLine> CheckBluetooth() {
+std::vector<DoctorLine> BluetoothLines() {
     qDBusRegisterMetaType<InterfaceMap>();
     qDBusRegisterMetaType<ManagedObjects>();
     const QDBusConnection system = QDBusConnection::systemBus();
@@ -241,3 +230,27 @@ std::vector<DoctorLine> CheckBluetooth() {
                                     : mice.join(QLatin1String("; "))});
     return lines;
 }
+
+}  // namespace
+
+#define TALVORECTL_EXPORT extern "C" __attribute__((visibility("default")))
+
+TALVORECTL_EXPORT void talvorectl_check_desktop(bool hookLoads, std::vector<DoctorLine>* lines) {
+    QString why;
+    const SessionKind session = SessionOfProgram(why);
+    const QDBusConnection sessionBus = QDBusConnection::sessionBus();
+    const XTray xtray = session == SessionKind::X11 ? XEmbedTray() : XTray::NoDisplay;
+    lines->insert(lines->end(),
+                  {SessionLine(session, why), TrayLine(session, sessionBus, xtray),
+                   NotificationLine(sessionBus), RecordingLine(session, hookLoads, xtray)});
+}
+
+TALVORECTL_EXPORT void talvorectl_check_bluetooth(std::vector<DoctorLine>* lines) {
+    const std::vector<DoctorLine> found = BluetoothLines();
+    lines->insert(lines->end(), found.begin(), found.end());
+}
+
+// The exports have the types the doctor binds them to, or this does not compile.
+[[maybe_unused]] static constexpr CheckDesktopFn* kCheckDesktopHasItsType = &talvorectl_check_desktop;
+[[maybe_unused]] static constexpr CheckBluetoothFn* kCheckBluetoothHasItsType =
+    &talvorectl_check_bluetooth;

@@ -46,6 +46,8 @@ echo "doctor exit status: $rc (2: no mouse here)"
 grep -q "skin folder  /usr/share/talvore/res/  found" /tmp/doctor.txt
 grep -q "library      /usr/lib/talvore/hiddriver_2.so  loads" /tmp/doctor.txt
 grep -q "library      /usr/lib/talvore/Hook.so  loads" /tmp/doctor.txt
+grep -q "library      /usr/lib/talvore/talvore_layout_reader.so  loads" /tmp/doctor.txt
+grep -q "library      /usr/lib/talvore/talvorectl_desktop_checks.so  loads" /tmp/doctor.txt
 [ "$rc" -eq 2 ]
 
 echo "== talvore on a virtual display"

@@ -7,12 +7,17 @@
 
 #include <QString>
 
+// The module that reads layouts not compiled into the program (ui/layout_reader_abi.h), in the
+// library folder.
+inline constexpr char kLayoutReaderFile[] = "talvore_layout_reader.so";
+
 // True when the program folder has no res/ of its own but ../share/talvore/res exists.
 bool IsInstalledLayout(const QString& programFolder);
 
 // The skin folder for a program folder, ending in a separator.
 QString ResourceFolderOf(const QString& programFolder);
-// The folder of hiddriver_1.so, hiddriver_2.so and Hook.so, ending in a separator.
+// The folder of hiddriver_1.so, hiddriver_2.so, Hook.so and the layout reader, ending in a
+// separator.
 QString LibraryFolderOf(const QString& programFolder);
 
 // The same for the running executable.

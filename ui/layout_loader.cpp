@@ -1,50 +1,51 @@
-// Layouts are Qt Designer files read at run time; our own widgets are created by class name.
+// Layouts are Qt Designer files: those that shipped are built from compiled code, others by the
+// run-time reader (ui/layout_reader_abi.h); our own widgets are created by class name.
 #include <QAbstractButton>
-#include <QBuffer>
-#include <QCoreApplication>
-#include <QDir>
 #include <QHash>
 #include <QIcon>
 #include <QLabel>
-#include <QPointer>
-#include <QUiLoader>
 #include <QVariant>
 #include <QXmlStreamReader>
 
+#include "sys/dynamic_library.h"
+#include "sys/program_layout.h"
 #include "ui/color_palette.h"
 #include "ui/layout_loader_built_in.h"
+#include "ui/layout_reader_abi.h"
 #include "ui/skin_reading.h"
 #include "ui/ui_application.h"
 #include "ui/ui_internal.h"
 
 namespace {
 
-class LayoutLoader final : public QUiLoader {
-public:
-    explicit LayoutLoader(QObject* parent) : QUiLoader(parent) {}
+// Our own widgets that layouts name, for the run-time reader.
+QWidget* CreateOurWidget(const QString& className, QWidget* parent, const QString& name) {
+    if (className == QLatin1String("ColorPalette")) {
+        auto* palette = new ColorPalette(parent);
+        palette->setObjectName(name);
+        return palette;
+    }
+    return nullptr;
+}
 
-    QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
-        if (className == QLatin1String("ColorPalette")) {
-            auto* palette = new ColorPalette(parent);
-            palette->setObjectName(name);
-            return palette;
+// The run-time reader, loaded from the library folder on first use and kept for the run; null
+// with `why` set when it cannot be loaded.
+ReadLayoutFn* LayoutReader(QString* why) {
+    static ReadLayoutFn* read = nullptr;
+    if (read == nullptr) {
+        static auto* library = new DynamicLibrary;  // never unloaded: widgets use its code
+        if (!library->IsLoaded() &&
+            !library->Load(GetLibraryFolder() + QLatin1String(kLayoutReaderFile))) {
+            *why = library->ErrorString();
+            return nullptr;
         }
-        return QUiLoader::createWidget(className, parent, name);
+        read = library->Resolve<ReadLayoutFn>(kReadLayoutExport);
+        if (read == nullptr) {
+            *why = QStringLiteral("%1 has no %2")
+                       .arg(library->Path(), QLatin1String(kReadLayoutExport));
+        }
     }
-};
-
-// One loader for the application's life. QUiLoader loads every Qt Designer widget plugin it finds
-// under the library paths when it is made; our layouts use none, and the one Debian ships (the Qt
-// Quick widget) brings Qt Quick and QML with it. So it is made while the library paths are empty.
-LayoutLoader& Loader() {
-    static QPointer<LayoutLoader> loader;
-    if (loader.isNull()) {
-        const QStringList libraryPaths = QCoreApplication::libraryPaths();
-        QCoreApplication::setLibraryPaths({});
-        loader = new LayoutLoader(qApp);  // goes with the application
-        QCoreApplication::setLibraryPaths(libraryPaths);
-    }
-    return *loader;
+    return read;
 }
 
 constexpr char kSkinImageProperty[] = "skinImage";
@@ -120,14 +121,13 @@ QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error) {
     }
     const QByteArray usable =
         LayoutWithUsableImages(QString::fromUtf8(bytes), UiApplication::SkinFolder()).toUtf8();
-    LayoutLoader& loader = Loader();
-    loader.setWorkingDirectory(QDir(UiApplication::SkinFolder()));
-    QBuffer buffer;
-    buffer.setData(usable);
-    buffer.open(QIODevice::ReadOnly);
-    QWidget* root = loader.load(&buffer, parent);
+    QString why;
+    ReadLayoutFn* read = LayoutReader(&why);
+    QWidget* root = read == nullptr ? nullptr
+                                    : read(usable, UiApplication::SkinFolder(), parent,
+                                           &CreateOurWidget, &why);
     if (root == nullptr) {
-        *error = QStringLiteral("cannot build %1: %2").arg(path, loader.errorString());
+        *error = QStringLiteral("cannot build %1: %2").arg(path, why);
         return nullptr;
     }
     const QHash<QString, QString> images = SkinImagesOf(usable);

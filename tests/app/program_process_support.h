@@ -10,15 +10,21 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <initializer_list>
 
-// Copies `files` (names below `from`) and the whole skin folder `from`/res into `to`.
+// Copies `files` (names below `from`), the modules every program folder holds and the whole skin
+// folder `from`/res into `to`.
 inline bool CopyProgramFiles(const QString& from, const QString& to,
                              std::initializer_list<const char*> files) {
+    QStringList names{QStringLiteral("talvore_layout_reader.so"),
+                      QStringLiteral("talvorectl_desktop_checks.so")};
     for (const char* file : files) {
-        if (!QFile::copy(from + QLatin1Char('/') + QLatin1String(file),
-                         to + QLatin1Char('/') + QLatin1String(file))) {
+        names.append(QLatin1String(file));
+    }
+    for (const QString& file : names) {
+        if (!QFile::copy(from + QLatin1Char('/') + file, to + QLatin1Char('/') + file)) {
             return false;
         }
     }

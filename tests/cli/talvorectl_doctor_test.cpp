@@ -91,6 +91,15 @@ TEST(TalvorectlDoctor, ANodeThatCannotBeOpenedNamesTheRulesTheReplugAndUdevadm) 
     EXPECT_TRUE(out.contains(
         QStringLiteral("sudo udevadm trigger --subsystem-match=hidraw --action=change")))
         << shown;
+    // The copy has no modules beside it: each missing one is named, and the desktop and
+    // Bluetooth sections say that their checks were not made.
+    EXPECT_TRUE(out.contains(QStringLiteral("talvore_layout_reader.so  ") + root +
+                             QStringLiteral("/talvore_layout_reader.so: cannot open")))
+        << shown;
+    EXPECT_EQ(out.count(QStringLiteral(
+                  "  checks           not made: talvorectl_desktop_checks.so does not load")),
+              2)
+        << shown;
 }
 
 void EnsureApp() {
