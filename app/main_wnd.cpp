@@ -13,6 +13,7 @@
 #include "sys/program_layout.h"
 #include "sys/session_type.h"
 #include "sys/ui_language.h"
+#include "ui/after_first_frame.h"
 #include "ui/cursor.h"
 #include "ui/language_manager.h"
 #include "ui/ui_application.h"
@@ -99,13 +100,19 @@ void CMainWnd::InitWindow() {
     AddVirtualWindow(QLatin1String(kPageVirtualWindow), &page_);
     page_.SetWindow(this, &hookTable_);
     page_.Init();
-    SetIcon(QLatin1String(kIconImage));
     ChooseLanguage();
     const QString name = LanguageManager::Instance().Text(QStringLiteral("mouse_name_text"));
     menus_.Load(this);
-    tray_.Create(this, QLatin1String(kIconImage), name, &menus_.TrayMenu());
+    // The icon, the menus and the tray icon are not in the first frame: they come after it.
+    RunAfterFirstFrame(RootWidget(), [this] {
+        SetIcon(QLatin1String(kIconImage));
+        menus_.Build();
+        tray_.Create(this, QLatin1String(kIconImage),
+                     LanguageManager::Instance().Text(QStringLiteral("mouse_name_text")),
+                     &menus_.TrayMenu());
+        UpdateTrayToolTip();
+    });
     page_.Battery().SetListener([this] { OnBatteryChanged(); });
-    UpdateTrayToolTip();
 
     comboLanguage_ = Find<ComboBox>(QStringLiteral("combo_lan"));
     skinButton_ = Find<Button>(QStringLiteral("skin_btn"));

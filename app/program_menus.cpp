@@ -29,21 +29,28 @@ ProgramMenus::~ProgramMenus() = default;
 
 void ProgramMenus::Load(WindowImplBase* window) {
     window_ = window;
-    programMenu_.Load(window, QStringLiteral("mainmenu.xml"));
-    lookMenu_.Load(window, QStringLiteral("skinmenu.xml"));
-    trayMenu_.Load(window, QStringLiteral("traymenu.xml"));
     look_ = LookFromNumber(
         ReadIniInt(configPath_, QLatin1String(kSettingSection), QLatin1String(kLookKey), -1));
     PutLookInForce();
 }
 
+void ProgramMenus::Build() {
+    if (built_ || window_ == nullptr) {
+        return;
+    }
+    built_ = true;
+    programMenu_.Load(window_, QStringLiteral("mainmenu.xml"));
+    lookMenu_.Load(window_, QStringLiteral("skinmenu.xml"));
+    trayMenu_.Load(window_, QStringLiteral("traymenu.xml"));
+}
+
 void ProgramMenus::OpenProgramMenu(const Control& anchor) {
-    programMenu_.SetChecked(QStringLiteral("autostart"), autostart::IsEnabled());
+    ProgramMenu().SetChecked(QStringLiteral("autostart"), autostart::IsEnabled());
     programMenu_.PopupBelow(anchor);
 }
 
 void ProgramMenus::OpenLookMenu(const Control& anchor) {
-    lookMenu_.SetChecked(QLatin1String(kLookItems[static_cast<int>(look_)]), true);
+    LookMenu().SetChecked(QLatin1String(kLookItems[static_cast<int>(look_)]), true);
     lookMenu_.PopupBelow(anchor);
 }
 
@@ -70,6 +77,9 @@ bool ProgramMenus::LightInForce() {
 }
 
 void ProgramMenus::ReloadTexts() {
+    if (!built_) {
+        return;  // built later, with the texts in force then
+    }
     programMenu_.ReloadTexts();
     lookMenu_.ReloadTexts();
     trayMenu_.ReloadTexts();
@@ -77,7 +87,9 @@ void ProgramMenus::ReloadTexts() {
 
 void ProgramMenus::ChooseLook(LookChoice look) {
     look_ = look;
-    lookMenu_.SetChecked(QLatin1String(kLookItems[static_cast<int>(look)]), true);
+    if (built_) {
+        lookMenu_.SetChecked(QLatin1String(kLookItems[static_cast<int>(look)]), true);
+    }
     if (!WriteIniInt(configPath_, QLatin1String(kSettingSection), QLatin1String(kLookKey),
                      static_cast<int>(look))) {
         qCWarning(lcMenus) << "cannot write" << configPath_;
@@ -124,5 +136,5 @@ void ProgramMenus::ToggleAutostart() {
         CMsgWnd::Show(window_, QStringLiteral("warning_title_text"),
                       QStringLiteral("autostart_failed_text"), CMsgWnd::Kind::kWarning);
     }
-    programMenu_.SetChecked(QStringLiteral("autostart"), autostart::IsEnabled());
+    ProgramMenu().SetChecked(QStringLiteral("autostart"), autostart::IsEnabled());
 }

@@ -21,14 +21,25 @@ public:
     ProgramMenus(QString configPath, std::function<void()> onSaveFailed);
     ~ProgramMenus();
 
-    // Builds the menus for `window` and puts the saved look in force.
+    // Puts the saved look in force for `window`'s menus. The menus themselves are built by
+    // Build(), which the window calls after its first frame, or on first use.
     void Load(WindowImplBase* window);
+    void Build();
 
     void OpenProgramMenu(const Control& anchor);
     void OpenLookMenu(const Control& anchor);
-    PopupMenu& TrayMenu() { return trayMenu_; }
-    PopupMenu& ProgramMenu() { return programMenu_; }
-    PopupMenu& LookMenu() { return lookMenu_; }
+    PopupMenu& TrayMenu() {
+        Build();
+        return trayMenu_;
+    }
+    PopupMenu& ProgramMenu() {
+        Build();
+        return programMenu_;
+    }
+    PopupMenu& LookMenu() {
+        Build();
+        return lookMenu_;
+    }
 
     // A chosen item of these menus; false when the name is not one of theirs ("configuration"
     // and "exit" are the window's).
@@ -49,6 +60,7 @@ private:
     QString configPath_;
     std::function<void()> onSaveFailed_;
     WindowImplBase* window_ = nullptr;
+    bool built_ = false;
     PopupMenu programMenu_, lookMenu_, trayMenu_;
     LookChoice look_ = LookChoice::Desktop;
     std::unique_ptr<DesktopColorScheme> desktopScheme_;
