@@ -105,6 +105,10 @@ void ReloadSkinImages(QWidget* root) {
     }
 }
 
+QString SkinImageOf(const QWidget* widget) {
+    return widget->property(kSkinImageProperty).toString();
+}
+
 QWidget* LoadLayout(const QString& file, QWidget* parent, QString* error) {
     const QString path = UiApplication::SkinPath(file);
     QByteArray bytes;

@@ -16,6 +16,8 @@
 #include <QWidget>
 
 #include "ui/menu_window.h"
+#include "ui/skin_reading.h"
+#include "ui/ui_application.h"
 #include "ui/ui_internal.h"
 #include "ui/window_impl_base.h"
 
@@ -52,6 +54,20 @@ struct PopupMenu::Impl {
     MenuOwner menu;
     MessagePoster receiver;
     QHash<QAction*, QString> keys;
+    // The item's image of the skin folder, and whether the images shown are the light look's.
+    QHash<QAction*, QString> images;
+    bool lightImages = false;
+
+    // After a switch of the look the items take that look's images.
+    void FollowTheLook() {
+        if (lightImages == UiApplication::HasSkinVariant()) {
+            return;
+        }
+        lightImages = UiApplication::HasSkinVariant();
+        for (auto it = images.cbegin(); it != images.cend(); ++it) {
+            it.key()->setIcon(ui_internal::SkinIcon(UiApplication::SkinPath(it.value())));
+        }
+    }
 };
 
 PopupMenu::PopupMenu() : impl_(std::make_unique<Impl>()) {}
@@ -82,6 +98,8 @@ bool PopupMenu::Load(WindowImplBase* receiver, const QString& layoutFile) {
     impl_->menu->setObjectName(layout->objectName());
     impl_->receiver = receiver != nullptr ? receiver->Poster() : MessagePoster();
     impl_->keys.clear();
+    impl_->images.clear();
+    impl_->lightImages = UiApplication::HasSkinVariant();
     QHash<QString, QActionGroup*> groups;
     for (QWidget* entry : entries) {
         auto* button = qobject_cast<QAbstractButton*>(entry);
@@ -95,6 +113,9 @@ bool PopupMenu::Load(WindowImplBase* receiver, const QString& layoutFile) {
         action->setCheckable(button->isCheckable());
         action->setEnabled(button->isEnabled());
         impl_->keys.insert(action, button->property("textKey").toString());
+        if (const QString image = ui_internal::SkinImageOf(button); !image.isEmpty()) {
+            impl_->images.insert(action, image);
+        }
         const QString group = button->property("group").toString();
         if (!group.isEmpty()) {
             QActionGroup*& actions = groups[group];
@@ -114,8 +135,10 @@ bool PopupMenu::Load(WindowImplBase* receiver, const QString& layoutFile) {
                                  command);
         });
     }
-    QObject::connect(impl_->menu.get(), &QMenu::aboutToShow, impl_->menu.get(),
-                     [this] { ReloadTexts(); });
+    QObject::connect(impl_->menu.get(), &QMenu::aboutToShow, impl_->menu.get(), [this] {
+        ReloadTexts();
+        impl_->FollowTheLook();
+    });
     ReloadTexts();
     return true;
 }
@@ -212,6 +235,11 @@ void PopupMenu::ReloadTexts() {
             it.key()->setText(ui_internal::DisplayText(it.value()));
         }
     }
+}
+
+QIcon PopupMenu::ItemIcon(const QString& item) const {
+    const QAction* action = FindAction(impl_->menu.get(), item);
+    return action != nullptr ? action->icon() : QIcon();
 }
 
 QString PopupMenu::ItemText(const QString& item) const {

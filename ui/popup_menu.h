@@ -15,6 +15,8 @@
 
 #include "ui/control.h"
 
+class QIcon;
+
 class QMenu;
 class WindowImplBase;
 
@@ -48,6 +50,8 @@ public:
     void ReloadTexts();
     // The item's shown text, empty for a missing item.
     QString ItemText(const QString& item) const;
+    // The item's image (the current look's once the menu has opened), null for a missing item.
+    QIcon ItemIcon(const QString& item) const;
     QStringList ItemNames() const;
     // Chooses an item as a click does; false when there is no such enabled item.
     bool ChooseItem(const QString& item);

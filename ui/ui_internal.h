@@ -27,6 +27,8 @@ void ApplyItemKeys(QComboBox* combo);
 
 // Loads again, through the current theme's images, every image a layout gave a widget.
 void ReloadSkinImages(QWidget* root);
+// The image of the skin folder a layout gave `widget` ("skins/close.svg"), empty for none.
+QString SkinImageOf(const QWidget* widget);
 // The row a list reported chosen last (-1 none), replaced by `row`.
 int TakeLastListRow(QWidget* list, int row);
 

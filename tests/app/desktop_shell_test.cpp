@@ -151,6 +151,16 @@ TEST_F(DesktopShell, TheLookMenuSwitchesBetweenDarkAndLightAndRemembersTheChoice
     EXPECT_EQ(IconFileOf("exit_btn"), QStringLiteral("skins/close.svg"));
     EXPECT_EQ(
         ReadIniInt(folder.ConfigPath(), QStringLiteral("SETTING"), QStringLiteral("look"), -1), 1);
+    // The menus, built in the dark look, show the light glyphs from their next opening on.
+    const auto lightGlyph = [] {
+        return QIcon(UiApplication::SkinPath(QStringLiteral("skins/close.svg")))
+            .pixmap(16, 16)
+            .toImage();
+    };
+    Click("main_menu_btn");
+    PopupMenu& programMenu = window->Menus().ProgramMenu();
+    programMenu.Close();
+    EXPECT_EQ(programMenu.ItemIcon(QStringLiteral("exit")).pixmap(16, 16).toImage(), lightGlyph());
 
     // The next start takes the light look again; a dialog opened then has the light glyphs.
     window.reset();
