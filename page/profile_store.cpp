@@ -161,7 +161,7 @@ StoreLoad ProfileStore::ReadProfilesLocked() {
         return load;
     }
     for (qint64 k = 0; k < (size - kIndexSize) / kRecordSize; ++k) {
-        auto record = std::make_unique<ProfileRecord>();
+        auto record = std::make_unique_for_overwrite<ProfileRecord>();  // the read fills it whole
         if (file.Read(record.get(), kRecordSize) != kRecordSize) {
             profiles_.clear();
             load.problem = DescribeFileError(FileError::Unreadable, load.path);
