@@ -78,33 +78,25 @@ bool PrintProgramFiles(CommandContext& context, bool& hookLoads, DynamicLibrary&
                                .arg(resources, haveResources ? QStringLiteral("found")
                                                              : QStringLiteral("missing main.xml")));
     const QString libraries = LibraryFolderOf(context.programFolder);
-    for (const char* file : {"hiddriver_2.so", "hiddriver_1.so"}) {
-        DriverLibrary library;
+    // Loads one library of the folder with `load` and says whether it loads.
+    const auto check = [&](const char* file, auto& library) {
         const bool loads = library.Load(libraries + QLatin1String(file));
         complete = complete && loads;
         PrintLine(context.out, QStringLiteral("  library      %1%2  %3")
                                    .arg(libraries, QLatin1String(file),
                                         loads ? QStringLiteral("loads") : library.ErrorString()));
+        return loads;
+    };
+    for (const char* file : {"hiddriver_2.so", "hiddriver_1.so"}) {
+        DriverLibrary driver;
+        check(file, driver);
     }
     HookLibrary hook;
-    hookLoads = hook.Load(libraries + QStringLiteral("Hook.so"));
-    complete = complete && hookLoads;
-    PrintLine(context.out,
-              QStringLiteral("  library      %1Hook.so  %2")
-                  .arg(libraries, hookLoads ? QStringLiteral("loads") : hook.ErrorString()));
+    hookLoads = check("Hook.so", hook);
     // The program needs it for an edited skin folder and the DPI colour dialog.
     DynamicLibrary reader;
-    const bool readerLoads = reader.Load(libraries + QLatin1String(kLayoutReaderFile));
-    complete = complete && readerLoads;
-    PrintLine(context.out, QStringLiteral("  library      %1%2  %3")
-                               .arg(libraries, QLatin1String(kLayoutReaderFile),
-                                    readerLoads ? QStringLiteral("loads") : reader.ErrorString()));
-    const bool checksLoad = desktopChecks.Load(libraries + QLatin1String(kDesktopChecksFile));
-    complete = complete && checksLoad;
-    PrintLine(context.out,
-              QStringLiteral("  library      %1%2  %3")
-                  .arg(libraries, QLatin1String(kDesktopChecksFile),
-                       checksLoad ? QStringLiteral("loads") : desktopChecks.ErrorString()));
+    check(kLayoutReaderFile, reader);
+    check(kDesktopChecksFile, desktopChecks);
     return complete;
 }
 
