@@ -63,10 +63,10 @@ QString Verdict(bool met) {
 // A ratio against its goal, with how far it lies above the goal when it is not met.
 QString Verdict(double ratio, double goal) {
     if (ratio <= goal) {
-        return QStringLiteral("met (%1 ×)").arg(Number(goal, 2));
+        return QStringLiteral("met (goal %1 ×)").arg(Number(goal, 2));
     }
-    return QStringLiteral("**not met**: %1 ×, %2 × the goal")
-        .arg(Number(goal, 2), Number(ratio / goal, 2));
+    return QStringLiteral("**not met** (goal %1 ×; %2 % over it)")
+        .arg(Number(goal, 2), Number((ratio / goal - 1) * 100, 0));
 }
 
 // The median aggregates of a Google Benchmark JSON file, by run name.

@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
     if (!window.Create(nullptr, 0, QRect(0, 0, 800, 572))) {
         return 2;
     }
-    log.Step("window: main.xml, theme, controls, device half, language, tray, profiles");
+    log.Step("window: main.xml, theme, controls, device half, language, profiles");
     window.CenterWindow();
     if (panel) {
         sim::ShowSimulatedMousePanelAfterFirstFrame(window.RootWidget(),
